@@ -1,0 +1,16 @@
+# Builds the libFuzzer target with clang, ASan and UBSan, and runs it for a
+# bounded time on a copy of the seed corpus. Called by test.sh.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${FUZZ_SECONDS:-30}
+build=build-fuzz
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DIPPAN_FUZZ=ON \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
+    >/dev/null
+cmake --build "$build" --target fuzz_matching -j"$(nproc)"
+corpus="$build/corpus"
+rm -rf "$corpus"
+cp -r tests/fuzz/corpus "$corpus"
+ASAN_OPTIONS=detect_leaks=0 "$build/tests/fuzz/fuzz_matching" "$corpus" \
+    -dict=tests/fuzz/matching.dict -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 2>&1 | tail -15
+echo "fuzz_matching: ${seconds}s without a finding"
