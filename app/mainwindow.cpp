@@ -5,7 +5,24 @@
 #include "data/datafolder.h"
 #include "data/drugtable.h"
 
+#include "convert/conversion.h"
+
+#include <QMessageBox>
 #include <QStandardItemModel>
+
+namespace
+{
+// A notice that the product list looks wrong; the conversion goes on
+// whichever way it is closed.
+void showCheckMessage(int position, int commas)
+{
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setText(QString::number(position) + QStringLiteral(",=") + QString::number(commas));
+    box.exec();
+}
+} // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), rowLimit(0), nextRow(0), ui(new Ui::MainWindow), model(nullptr)
@@ -23,4 +40,20 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     delete ui;
+}
+
+void MainWindow::on_pushButton_clicked()
+{
+    ConversionSteps steps;
+    steps.showCheckMessage = showCheckMessage;
+    steps.clearTable = [this] { model->clear(); };
+    const ConversionResult result =
+        runConversion(ConversionPaths::inDataFolder(), productLines, lookupLines, rowLimit, steps);
+    if (result != ConversionResult::Completed && result != ConversionResult::WriteFailed)
+        return; // ended before the table was touched
+    // Show what the display list now holds: the new list, or the old one
+    // when the new one could not be written.
+    DrugTable::resetModel(model);
+    DrugTable::loadDisplayList(model, dataFilePath(DataFiles::displayList), nextRow);
+    DrugTable::setupView(ui->tableView, model, DrugTable::conversionRowHeight);
 }

@@ -13,7 +13,9 @@ class MainWindow;
 // The one window of the program and all of its state.
 //
 // Start-up reads the display list into `model`, which `tableView` shows
-// sorted by brand name.
+// sorted by brand name. "変換" reads the product list and the generic-name
+// list into `productLines` and `lookupLines`, writes a new display list from
+// them and shows it.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -21,6 +23,9 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+private slots:
+    void on_pushButton_clicked();
 
 private:
     Q_DISABLE_COPY(MainWindow)
