@@ -15,7 +15,8 @@ class MainWindow;
 // Start-up reads the display list into `model`, which `tableView` shows
 // sorted by brand name. "変換" reads the product list and the generic-name
 // list into `productLines` and `lookupLines`, writes a new display list from
-// them and shows it.
+// them and shows it. The index keyboard's 47 buttons jump through the table
+// by initial; a click on a cell copies its name to the clipboard.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -26,9 +27,62 @@ public:
 
 private slots:
     void on_pushButton_clicked();
+    void on_pushButton_2_clicked();
+    void on_pushButton_3_clicked();
+    void on_pushButton_4_clicked();
+    void on_pushButton_5_clicked();
+    void on_pushButton_6_clicked();
+    void on_pushButton_7_clicked();
+    void on_pushButton_8_clicked();
+    void on_pushButton_9_clicked();
+    void on_pushButton_10_clicked();
+    void on_pushButton_11_clicked();
+    void on_pushButton_12_clicked();
+    void on_pushButton_13_clicked();
+    void on_pushButton_14_clicked();
+    void on_pushButton_15_clicked();
+    void on_pushButton_16_clicked();
+    void on_pushButton_17_clicked();
+    void on_pushButton_18_clicked();
+    void on_pushButton_19_clicked();
+    void on_pushButton_20_clicked();
+    void on_pushButton_21_clicked();
+    void on_pushButton_22_clicked();
+    void on_pushButton_23_clicked();
+    void on_pushButton_24_clicked();
+    void on_pushButton_25_clicked();
+    void on_pushButton_26_clicked();
+    void on_pushButton_27_clicked();
+    void on_pushButton_28_clicked();
+    void on_pushButton_29_clicked();
+    void on_pushButton_30_clicked();
+    void on_pushButton_31_clicked();
+    void on_pushButton_32_clicked();
+    void on_pushButton_33_clicked();
+    void on_pushButton_34_clicked();
+    void on_pushButton_35_clicked();
+    void on_pushButton_36_clicked();
+    void on_pushButton_37_clicked();
+    void on_pushButton_39_clicked();
+    void on_pushButton_41_clicked();
+    void on_pushButton_42_clicked();
+    void on_pushButton_43_clicked();
+    void on_pushButton_44_clicked();
+    void on_pushButton_45_clicked();
+    void on_pushButton_46_clicked();
+    void on_pushButton_47_clicked();
+    void on_pushButton_48_clicked();
+    void on_pushButton_50_clicked();
+    void on_pushButton_51_clicked();
+    void on_tableView_clicked(const QModelIndex &index);
+    void on_tableView_doubleClicked(const QModelIndex &index);
 
 private:
     Q_DISABLE_COPY(MainWindow)
+
+    // Moves the table's current cell to the first brand name that begins
+    // with `key` and scrolls so that the rows after it are in sight.
+    void jumpToInitial(QString key);
 
     // Tests read the state below through this class; it adds no member function.
     friend class MainWindowInspector;
