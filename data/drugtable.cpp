@@ -55,9 +55,9 @@ bool loadDisplayList(QStandardItemModel *model, const QString &path, int &nextRo
     QTextStream in(&file);
     QVector<QStringList> shown;
     nextRow = 0;
+    QString line;
     for (int read = 0; read < DataFiles::displayListMaxLines; ++read) {
-        const QString line = in.readLine();
-        if (line.isNull())
+        if (!in.readLineInto(&line))
             break;
         // Lines past the model's rows have no cell to go to; they only count.
         if (nextRow < model->rowCount())
@@ -82,6 +82,9 @@ bool loadDisplayList(QStandardItemModel *model, const QString &path, int &nextRo
 void setupView(QTableView *view, QStandardItemModel *model, int rowHeight)
 {
     view->setModel(model);
+    // Enabling sorting sorts at once by the header's indicator (descending by
+    // default); pointing it at the initial order first spares a full reorder.
+    view->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     view->setSortingEnabled(true);
     view->sortByColumn(0, Qt::AscendingOrder);
     view->setColumnWidth(0, columnWidth);
