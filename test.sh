@@ -25,10 +25,8 @@ run_suite() { # build-dir, extra cmake arguments...
 run_suite build-test -DIPPAN_BUILD_BENCH=ON # benchmarks are built, not run
 run_suite build-asan -DIPPAN_SANITIZE=ON -DIPPAN_E2E=OFF
 
-if [ -x scripts/fuzz.sh ]; then
-    echo "=== fuzzing"
-    bash scripts/fuzz.sh || status=1
-fi
+echo "=== fuzzing"
+bash scripts/fuzz.sh || status=1
 
 if [ $status -ne 0 ]; then
     echo "test.sh: FAILED"

@@ -85,7 +85,7 @@ private:
     void jumpToInitial(QString key);
 
     // Tests read the state below through this class; it adds no member function.
-    friend class MainWindowInspector;
+    friend class MainWindowProbe;
 
     int rowLimit;
     int nextRow;

@@ -66,8 +66,9 @@ public:
             QStringView code, name;
             QStringView *out[] = {&code, &name};
             fieldsOf<2>(QStringView(line), numbers, out);
-            if (!code.isEmpty() && !names.contains(lookupKeyOf(code)))
-                names.insert(lookupKeyOf(code), name);
+            const QStringView key = lookupKeyOf(code);
+            if (!code.isEmpty() && !names.contains(key))
+                names.insert(key, name);
         }
     }
 

@@ -28,7 +28,6 @@ void setHeaderItems(QStandardItemModel *model)
 
 void setCell(QStandardItemModel *model, int row, int column, const QString &text)
 {
-    // Rows past the model's end give an invalid index, and setData ignores it.
     model->setData(model->index(row, column), text, Qt::EditRole);
 }
 } // namespace

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "data/datafiles.h"
-#include "support/mainwindowinspector.h"
+#include "support/mainwindowprobe.h"
 #include "support/testdatafolder.h"
 
 #include <QClipboard>
@@ -77,7 +77,7 @@ private slots:
         QVERIFY(table.exposed);
         QTableView *view = table.view;
         if (!cellText.isNull())
-            MainWindowInspector(*table.window).model()->item(0, column)->setText(cellText);
+            MainWindowProbe(*table.window).model()->item(0, column)->setText(cellText);
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->setText("selection untouched", QClipboard::Selection);
 

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "data/datafiles.h"
-#include "support/mainwindowinspector.h"
+#include "support/mainwindowprobe.h"
 #include "support/modalcloser.h"
 #include "support/testdatafolder.h"
 
@@ -305,7 +305,7 @@ private slots:
         folder.write(DataFiles::genericNameList, "");
         MainWindow window;
         press(window, "pushButton");
-        QCOMPARE(MainWindowInspector(window).rowLimit(), 2);
+        QCOMPARE(MainWindowProbe(window).rowLimit(), 2);
         press(window, "pushButton_7");
         QCOMPARE(currentBrand(window), QString("カ新"));
     }
@@ -321,7 +321,7 @@ private slots:
             ModalCloser closer(ModalCloser::Escape); // the empty list's check message
             press(window, "pushButton");
         }
-        QCOMPARE(MainWindowInspector(window).rowLimit(), 0);
+        QCOMPARE(MainWindowProbe(window).rowLimit(), 0);
         press(window, "pushButton_7");
         QCOMPARE(tableOf(window)->currentIndex().row(), 0);
     }

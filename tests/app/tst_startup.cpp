@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "data/datafiles.h"
-#include "support/mainwindowinspector.h"
+#include "support/mainwindowprobe.h"
 #include "support/testdatafolder.h"
 
 #include <QHeaderView>
@@ -82,7 +82,7 @@ private slots:
         TestDataFolder folder;
         folder.write(DataFiles::displayList, file);
         MainWindow window;
-        MainWindowInspector state(window);
+        MainWindowProbe state(window);
 
         QCOMPARE(state.nextRow(), nextRow);
         QCOMPARE(state.rowLimit(), 3000);
@@ -101,7 +101,7 @@ private slots:
         folder.write(DataFiles::displayList, "B,b\nA,a\n");
         MainWindow window;
         auto *view = window.findChild<QTableView *>("tableView");
-        QStandardItemModel *model = MainWindowInspector(window).model();
+        QStandardItemModel *model = MainWindowProbe(window).model();
 
         QCOMPARE(view->model(), model);
         QCOMPARE(model->parent(), &window);
@@ -122,7 +122,7 @@ private slots:
         folder.write(DataFiles::displayList, "A,z\nB,y\n");
         MainWindow window;
         auto *view = window.findChild<QTableView *>("tableView");
-        QStandardItemModel *model = MainWindowInspector(window).model();
+        QStandardItemModel *model = MainWindowProbe(window).model();
 
         view->sortByColumn(1, Qt::AscendingOrder);
         QCOMPARE(rowsOf(model, 3), (QStringList{"B|y", "A|z", "-|-"}));
@@ -136,7 +136,7 @@ private slots:
         const QByteArray longName(6 * 1024 * 1024, 'x');
         folder.write(DataFiles::displayList, longName + ",g\nA,a\n");
         MainWindow window;
-        MainWindowInspector state(window);
+        MainWindowProbe state(window);
         QCOMPARE(state.nextRow(), 2);
         QCOMPARE(state.model()->item(1, 0)->text().size(), longName.size());
     }
@@ -147,7 +147,7 @@ private slots:
         MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        MainWindowInspector state(window);
+        MainWindowProbe state(window);
 
         QVERIFY(!window.findChild<QTableView *>("tableView")->model());
         QCOMPARE(state.model()->rowCount(), 3000);
@@ -164,7 +164,7 @@ private slots:
         int exitCode = -1;
         {
             MainWindow window;
-            model = MainWindowInspector(window).model();
+            model = MainWindowProbe(window).model();
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             QTimer::singleShot(0, &window, &QWidget::close);

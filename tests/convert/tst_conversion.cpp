@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "data/datafiles.h"
-#include "support/mainwindowinspector.h"
+#include "support/mainwindowprobe.h"
 #include "support/modalcloser.h"
 #include "support/testdatafolder.h"
 
@@ -20,6 +20,13 @@ QByteArray fixture(const QString &name)
     if (!file.open(QIODevice::ReadOnly))
         qFatal("missing fixture %s", qPrintable(name));
     return file.readAll();
+}
+
+// The small product and generic-name lists whose conversion is known.
+void writeFixtureLists(const TestDataFolder &folder)
+{
+    folder.write(DataFiles::productList, fixture("senkou.csv"));
+    folder.write(DataFiles::genericNameList, fixture("iporg.csv"));
 }
 
 const QByteArray header10 = "h,1,2,3,4,5,6,7,8,9,10\n"; // ten commas
@@ -95,7 +102,7 @@ private slots:
         QCOMPARE(shown, messages);
 
         // The command goes on whatever closed the message.
-        MainWindowInspector state(window);
+        MainWindowProbe state(window);
         QCOMPARE(state.rowLimit(), products.count('\n'));
         const QByteArray written = folder.read(DataFiles::displayList);
         QCOMPARE(written.isEmpty(), !products.contains("先発品"));
@@ -105,11 +112,10 @@ private slots:
     {
         TestDataFolder folder;
         folder.write(DataFiles::displayList, "Old,list\n");
-        folder.write(DataFiles::productList, fixture("senkou.csv"));
-        folder.write(DataFiles::genericNameList, fixture("iporg.csv"));
+        writeFixtureLists(folder);
         MainWindow window;
         window.show();
-        MainWindowInspector state(window);
+        MainWindowProbe state(window);
 
         pressConvert(window);
         const QByteArray expected = fixture("expected-ippan.csv");
@@ -169,11 +175,10 @@ private slots:
         QFETCH(bool, productLinesRead);
 
         TestDataFolder folder;
-        folder.write(DataFiles::productList, fixture("senkou.csv"));
-        folder.write(DataFiles::genericNameList, fixture("iporg.csv"));
+        writeFixtureLists(folder);
         MainWindow window;
         pressConvert(window);
-        MainWindowInspector state(window);
+        MainWindowProbe state(window);
         const QByteArray oldList = folder.read(DataFiles::displayList);
         const QStringList oldLookups = state.lookupLines();
         const QStringList oldRows = tableRows(state.model(), 4);
@@ -194,11 +199,10 @@ private slots:
     void unwritableFolderChangesNothing()
     {
         TestDataFolder folder;
-        folder.write(DataFiles::productList, fixture("senkou.csv"));
-        folder.write(DataFiles::genericNameList, fixture("iporg.csv"));
+        writeFixtureLists(folder);
         MainWindow window;
         pressConvert(window);
-        MainWindowInspector state(window);
+        MainWindowProbe state(window);
         const QStringList oldRows = tableRows(state.model(), 4);
 
         qputenv("RAVO_DIR", folder.path("no-such-folder").toUtf8());
@@ -211,15 +215,14 @@ private slots:
     void displayListThatIsAFolderIsLeftAlone()
     {
         TestDataFolder folder;
-        folder.write(DataFiles::productList, fixture("senkou.csv"));
-        folder.write(DataFiles::genericNameList, fixture("iporg.csv"));
+        writeFixtureLists(folder);
         // A folder where the display list should be: it cannot be replaced.
         QVERIFY(QDir(folder.path(".")).mkdir(DataFiles::displayList));
         MainWindow window;
         pressConvert(window);
         QVERIFY(QFileInfo(folder.path(DataFiles::displayList)).isDir());
         QCOMPARE(QDir(folder.path(".")).entryList(QDir::Files).size(), 2);
-        QVERIFY(MainWindowInspector(window).productLines().isEmpty());
+        QVERIFY(MainWindowProbe(window).productLines().isEmpty());
     }
 
     void limits()
@@ -236,7 +239,7 @@ private slots:
         folder.write(DataFiles::genericNameList, generics);
         MainWindow window;
         pressConvert(window);
-        MainWindowInspector state(window);
+        MainWindowProbe state(window);
 
         QCOMPARE(state.productLines().size(), 30000);
         QCOMPARE(state.rowLimit(), 30000);
@@ -254,7 +257,7 @@ private slots:
         folder.write(DataFiles::genericNameList, "\xEF\xBB\xBF内用薬,G1ZZZ,Generic,,,,\r\n");
         MainWindow window;
         pressConvert(window);
-        MainWindowInspector state(window);
+        MainWindowProbe state(window);
         QVERIFY(!state.productLines().first().startsWith(QChar(0xFEFF)));
         QCOMPARE(folder.read(DataFiles::displayList), QByteArray("Brand,Generic\n"));
         QCOMPARE(tableRows(state.model(), 1), QStringList{"Brand|Generic"});

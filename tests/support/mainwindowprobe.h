@@ -5,10 +5,10 @@
 #include <QStandardItemModel>
 
 // Read access to the window's private state for tests.
-class MainWindowInspector
+class MainWindowProbe
 {
 public:
-    explicit MainWindowInspector(MainWindow &window) : w(window) {}
+    explicit MainWindowProbe(MainWindow &window) : w(window) {}
 
     int rowLimit() const { return w.rowLimit; }
     int nextRow() const { return w.nextRow; }
