@@ -2,7 +2,12 @@
 
 QStringList splitLine(const QString &line)
 {
-    return line.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    QStringList fields;
+    forEachField(line, [&fields](int, QStringView field) {
+        fields.append(field.toString());
+        return true;
+    });
+    return fields;
 }
 
 QString fieldAt(const QStringList &fields, int number)
@@ -10,9 +15,12 @@ QString fieldAt(const QStringList &fields, int number)
     return number >= 1 && number <= fields.size() ? fields.at(number - 1) : QString();
 }
 
+QStringView lookupKey(QStringView code)
+{
+    return code.size() > 3 ? code.chopped(3) : QStringView();
+}
+
 QString lookupKey(const QString &code)
 {
-    QString key = code;
-    key.chop(3);
-    return key;
+    return lookupKey(QStringView(code)).toString();
 }

@@ -1,0 +1,132 @@
+#include "data/csvrecords.h"
+
+namespace Csv
+{
+namespace
+{
+constexpr QChar quote = QLatin1Char('"');
+
+qsizetype quoteRunEnd(QStringView text, qsizetype pos)
+{
+    while (pos < text.size() && text.at(pos) == quote)
+        ++pos;
+    return pos;
+}
+
+// The closing quote of the cell opened at `open`, or -1 when it is never
+// closed.
+qsizetype closingQuote(QStringView text, qsizetype open, qsizetype lastOddRun)
+{
+    const qsizetype firstRunEnd = quoteRunEnd(text, open + 1);
+    if ((firstRunEnd - open - 1) % 2 == 0 && lastOddRun < firstRunEnd)
+        return -1;
+    // Quotes come in runs; pairs inside a run stand for quotes, and the run
+    // of odd length holds the closing one as its last.
+    qsizetype pos = open + 1;
+    for (;;) {
+        pos = text.indexOf(quote, pos);
+        const qsizetype runEnd = quoteRunEnd(text, pos);
+        if ((runEnd - pos) % 2 == 1)
+            return runEnd - 1;
+        pos = runEnd;
+    }
+}
+
+qsizetype plainCellEnd(QStringView text, qsizetype pos)
+{
+    for (; pos < text.size(); ++pos) {
+        const QChar c = text.at(pos);
+        if (c == QLatin1Char(',') || c == QLatin1Char('\n'))
+            return pos;
+    }
+    return pos;
+}
+} // namespace
+
+qsizetype lastOddQuoteRun(QStringView text)
+{
+    qsizetype last = -1;
+    for (qsizetype pos = text.indexOf(quote); pos >= 0 && pos < text.size();) {
+        const qsizetype runEnd = quoteRunEnd(text, pos);
+        if ((runEnd - pos) % 2 == 1)
+            last = pos;
+        pos = text.indexOf(quote, runEnd);
+    }
+    return last;
+}
+
+qsizetype cellEnd(QStringView text, qsizetype pos, qsizetype lastOddRun)
+{
+    if (pos < text.size() && text.at(pos) == quote) {
+        const qsizetype close = closingQuote(text, pos, lastOddRun);
+        if (close >= 0)
+            return plainCellEnd(text, close + 1);
+    }
+    return plainCellEnd(text, pos);
+}
+
+QStringList readRecords(QStringView text, int maxRecords)
+{
+    QStringList records;
+    const qsizetype lastOddRun = lastOddQuoteRun(text);
+    qsizetype pos = 0;
+    while (pos < text.size() && records.size() < maxRecords) {
+        const qsizetype start = pos;
+        qsizetype end = cellEnd(text, pos, lastOddRun);
+        while (end < text.size() && text.at(end) == QLatin1Char(','))
+            end = cellEnd(text, end + 1, lastOddRun);
+        QStringView record = text.mid(start, end - start);
+        if (end < text.size() && record.endsWith(QLatin1Char('\r')))
+            record.chop(1);
+        records.append(record.toString());
+        pos = end + 1;
+    }
+    return records;
+}
+
+QString cellText(QStringView raw)
+{
+    if (!raw.startsWith(quote))
+        return raw.toString();
+    const qsizetype close = closingQuote(raw, 0, lastOddQuoteRun(raw));
+    if (close < 0)
+        return raw.toString();
+    QString text;
+    text.reserve(raw.size());
+    for (qsizetype pos = 1; pos < close; ++pos) {
+        text.append(raw.at(pos));
+        if (raw.at(pos) == quote)
+            ++pos; // the second of a pair
+    }
+    text.append(raw.mid(close + 1));
+    return text;
+}
+
+QStringView cellView(QStringView raw, QString &storage)
+{
+    if (!raw.startsWith(quote))
+        return raw;
+    storage = cellText(raw);
+    return storage;
+}
+
+int cellCount(QStringView record)
+{
+    int count = 0;
+    forEachCell(record, [&count](int number, QStringView) {
+        count = number;
+        return true;
+    });
+    return count;
+}
+
+QStringList splitRecord(QStringView record)
+{
+    QStringList cells;
+    forEachCell(record, [&cells](int, QStringView raw) {
+        cells.append(cellText(raw));
+        return true;
+    });
+    return cells;
+}
+} // namespace Csv
