@@ -1,6 +1,8 @@
 #include "convert/conversion.h"
 
+#include "convert/exceptioncodes.h"
 #include "convert/matching.h"
+#include "data/csvrecords.h"
 #include "data/datafiles.h"
 #include "data/datafolder.h"
 
@@ -12,19 +14,51 @@ namespace
 {
 constexpr int checkedProductLines = 2;
 constexpr int fewestHeaderCommas = 10;
-constexpr int fewestGenericRecordCommas = 6;
+constexpr int fewestGenericRecordCells = 7;
+
+ConversionOutcome ended(ConversionOutcome outcome, ConversionEnding ending, const QString &path)
+{
+    outcome.ending = ending;
+    outcome.path = path;
+    return outcome;
+}
+
+std::optional<QStringList> readMasterFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return readMasterRecords(file);
+}
+
+QStringList matchedLines(const QStringList &productLines, const QStringList &lookupLines,
+                         const ExceptionCodes &exceptionCodes)
+{
+    QStringList lines;
+    matchBrandsToGenerics(productLines, lookupLines, exceptionCodes,
+                          [&lines](const QString &line) { lines.append(line); });
+    return lines;
+}
+
+bool writeLines(QSaveFile &file, const QStringList &lines)
+{
+    QTextStream out(&file);
+    for (const QString &line : lines)
+        out << line << '\n';
+    out.flush();
+    return out.status() == QTextStream::Ok && file.commit();
+}
 } // namespace
 
 ConversionPaths ConversionPaths::inDataFolder()
 {
     return {dataFilePath(DataFiles::displayList), dataFilePath(DataFiles::productList),
-            dataFilePath(DataFiles::genericNameList)};
+            dataFilePath(DataFiles::genericNameList), dataFilePath(DataFiles::exceptionList)};
 }
 
-void readProductList(QIODevice &device, QStringList &lines,
-                     const std::function<void(int position, int commas)> &showCheckMessage)
+QStringList readProductList(QIODevice &device, const CheckMessage &checkMessage)
 {
-    lines.clear();
+    QStringList lines;
     QTextStream in(&device);
     for (int position = 0;; ++position) {
         const QString line = in.readLine();
@@ -32,58 +66,66 @@ void readProductList(QIODevice &device, QStringList &lines,
         // is reported too.
         const int commas = line.count(QLatin1Char(','));
         if (position < checkedProductLines && commas < fewestHeaderCommas)
-            showCheckMessage(position, commas);
+            checkMessage(position, commas);
         if (line.isNull())
-            return;
+            return lines;
         lines.append(line);
-        if (lines.size() == DataFiles::rawListMaxLines)
-            return;
+        if (lines.size() == DataFiles::rawListMaxRecords)
+            return lines;
     }
 }
 
-void readGenericNameList(QIODevice &device, QStringList &records)
+QStringList readMasterRecords(QIODevice &device)
 {
-    records.clear();
     QTextStream in(&device);
-    for (int read = 0; read < DataFiles::rawListMaxLines; ++read) {
-        const QString line = in.readLine();
-        if (line.isNull())
-            return;
-        if (line.count(QLatin1Char(',')) >= fewestGenericRecordCommas)
-            records.append(line);
-    }
+    return Csv::readRecords(in.readAll(), DataFiles::rawListMaxRecords);
 }
 
-ConversionResult runConversion(const ConversionPaths &paths, QStringList &productLines,
-                               QStringList &lookupLines, int &rowLimit,
-                               const ConversionSteps &steps)
+QStringList genericNameRecords(const QStringList &records)
 {
+    QStringList kept;
+    for (const QString &record : records)
+        if (Csv::cellCount(record) >= fewestGenericRecordCells)
+            kept.append(record);
+    return kept;
+}
+
+ConversionOutcome runConversion(const ConversionPaths &paths, const CheckMessage &checkMessage)
+{
+    ConversionOutcome outcome;
     // The new list goes to a temporary file beside the old one and replaces
     // it only once complete; a run that ends early discards it and the
     // user's list stays as it was.
     QSaveFile displayList(paths.displayList);
     if (!displayList.open(QIODevice::WriteOnly))
-        return ConversionResult::DisplayListUnwritable;
+        return ended(outcome, ConversionEnding::DisplayListUnwritable, paths.displayList);
 
     QFile products(paths.productList);
     if (!products.open(QIODevice::ReadOnly))
-        return ConversionResult::ProductListMissing;
-    readProductList(products, productLines, steps.showCheckMessage);
+        return ended(outcome, ConversionEnding::ListUnopenable, paths.productList);
+    outcome.productLines = readProductList(products, checkMessage);
     products.close();
-    rowLimit = productLines.size();
 
-    QFile generics(paths.genericNameList);
-    if (!generics.open(QIODevice::ReadOnly))
-        return ConversionResult::GenericListMissing;
-    readGenericNameList(generics, lookupLines);
-    generics.close();
+    const std::optional<QStringList> master = readMasterFile(paths.genericNameList);
+    if (!master)
+        return ended(outcome, ConversionEnding::ListUnopenable, paths.genericNameList);
+    outcome.lookupLines = genericNameRecords(*master);
 
-    steps.clearTable();
-    QTextStream out(&displayList);
-    matchBrandsToGenerics(productLines, lookupLines,
-                          [&out](const QString &line) { out << line << '\n'; });
-    out.flush();
-    if (out.status() != QTextStream::Ok || !displayList.commit())
-        return ConversionResult::WriteFailed;
-    return ConversionResult::Completed;
+    ExceptionCodes exceptionCodes;
+    if (QFile::exists(paths.exceptionList)) {
+        const std::optional<QStringList> exceptions = readMasterFile(paths.exceptionList);
+        if (!exceptions)
+            return ended(outcome, ConversionEnding::ListUnopenable, paths.exceptionList);
+        exceptionCodes = exceptionCodesFrom(*exceptions);
+        outcome.exceptionCodes = exceptionCodes.size();
+    }
+
+    const QStringList lines =
+        matchedLines(*outcome.productLines, *outcome.lookupLines, exceptionCodes);
+    if (lines.isEmpty())
+        return ended(outcome, ConversionEnding::NothingProduced, paths.productList);
+    if (!writeLines(displayList, lines))
+        return ended(outcome, ConversionEnding::DisplayListUnwritable, paths.displayList);
+    outcome.linesWritten = lines.size();
+    return outcome;
 }

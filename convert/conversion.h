@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class QIODevice;
 
@@ -12,39 +13,43 @@ struct ConversionPaths {
     QString displayList;
     QString productList;
     QString genericNameList;
+    QString exceptionList; // optional: a missing file takes no part
 
     static ConversionPaths inDataFolder();
 };
 
-// What the window contributes to a run: the check message, and emptying the
-// table before the new list is written.
-struct ConversionSteps {
-    std::function<void(int position, int commas)> showCheckMessage;
-    std::function<void()> clearTable;
+// Shows the check message for a product-list line with too few commas; the
+// run goes on however it is closed.
+using CheckMessage = std::function<void(int position, int commas)>;
+
+enum class ConversionEnding {
+    Completed,             // the new display list is in place
+    DisplayListUnwritable, // the old list is kept
+    ListUnopenable,        // a raw list is there but cannot be read; old list kept
+    NothingProduced,       // the product list gave no line; old list kept
 };
 
-enum class ConversionResult {
-    DisplayListUnwritable, // nothing changed
-    ProductListMissing,    // nothing changed
-    GenericListMissing,    // product lines and row limit updated; old list kept
-    WriteFailed,           // everything read, table cleared; old list kept
-    Completed,             // new display list in place
+struct ConversionOutcome {
+    ConversionEnding ending = ConversionEnding::Completed;
+    QString path;                            // the file the ending is about
+    std::optional<QStringList> productLines; // when the product list was read
+    std::optional<QStringList> lookupLines;  // when the generic-name list was read
+    int linesWritten = 0;
+    std::optional<int> exceptionCodes; // product codes mapped, when reigai.csv took part
 };
 
 // Reads the product list (header first, at most 30000 lines), calling
-// `showCheckMessage` when one of its first two lines has 9 commas or fewer
-// or is missing.
-void readProductList(QIODevice &device, QStringList &lines,
-                     const std::function<void(int position, int commas)> &showCheckMessage);
+// `checkMessage` when one of its first two lines has 9 commas or fewer or
+// is missing.
+QStringList readProductList(QIODevice &device, const CheckMessage &checkMessage);
 
-// Reads the generic-name records (lines with more than five commas) among
-// the first 30000 lines.
-void readGenericNameList(QIODevice &device, QStringList &records);
+// The first 30000 records of one of the master's sheets (see Csv).
+QStringList readMasterRecords(QIODevice &device);
 
-// The whole "変換" command: reads both raw lists into `productLines` and
-// `lookupLines`, sets `rowLimit` to the number of product lines, matches
-// brands to generic names and writes the display list. The old display list
-// is replaced only by a complete new one.
-ConversionResult runConversion(const ConversionPaths &paths, QStringList &productLines,
-                               QStringList &lookupLines, int &rowLimit,
-                               const ConversionSteps &steps);
+// The generic-name records among them: those of seven cells or more.
+QStringList genericNameRecords(const QStringList &records);
+
+// The whole "変換" command: reads the raw lists, matches brands to generic
+// names and replaces the display list with the lines produced. The old list
+// is replaced only by a complete new one that holds at least one line.
+ConversionOutcome runConversion(const ConversionPaths &paths, const CheckMessage &checkMessage);

@@ -1,73 +1,172 @@
 #include "convert/matching.h"
 
+#include "data/csvrecords.h"
+#include "data/lines.h"
+
 #include <QCoreApplication>
 #include <QHash>
+#include <QStringBuilder>
 #include <QStringView>
+
+#include <deque>
+
+#include <vector>
 
 namespace
 {
 
+struct Texts {
+    QString originator = QCoreApplication::translate("MainWindow", "先発品");
+    QString noGenericProduct = QCoreApplication::translate("MainWindow", "後発なし");
+    QString noGenericName = QStringLiteral(",一般名なし");
+};
+
+// The generics flag as the list is saved: "1", or the published list's "○".
+bool isFlag(QStringView flag)
+{
+    return flag == QLatin1String("1") || flag == QStringView(u"\u25CB");
+}
+
 // The fields of a product record that the walk uses, as views into the line.
-// A field the line does not have reads as empty.
 struct ProductRecord {
     QStringView code;      // field 2
     QStringView group;     // field 3
     QStringView matchText; // field 6
     QStringView brand;     // field 8
-    QStringView category;  // field 11
-    QStringView flag;      // field 12
+    bool flagged;          // field 12
+    bool originator;       // field 11
     QStringView secondary; // field 13
 };
 
-// Picks the fields numbered in `numbers` (1-based, ascending) out of a line
-// in one pass, without splitting the whole line; missing fields stay empty.
-template <int Count>
-void fieldsOf(QStringView line, const int (&numbers)[Count], QStringView *out[Count])
-{
-    int field = 1;
-    int start = 0;
-    int wanted = 0;
-    const int size = int(line.size());
-    for (int pos = 0; pos <= size && wanted < Count; ++pos) {
-        if (pos < size && line.at(pos) != QLatin1Char(','))
-            continue;
-        if (field == numbers[wanted])
-            *out[wanted++] = line.mid(start, pos - start);
-        ++field;
-        start = pos + 1;
-    }
-}
-
-ProductRecord parseProduct(const QString &line)
+std::vector<ProductRecord> parseProducts(const QStringList &lines, const Texts &texts)
 {
     static const int numbers[] = {2, 3, 6, 8, 11, 12, 13};
-    ProductRecord r;
-    QStringView *out[] = {&r.code,     &r.group, &r.matchText, &r.brand,
-                          &r.category, &r.flag,  &r.secondary};
-    fieldsOf<7>(QStringView(line), numbers, out);
-    return r;
+    std::vector<ProductRecord> records;
+    records.reserve(lines.size());
+    for (const QString &line : lines) {
+        QStringView f[7];
+        pickFields(line, numbers, f);
+        records.push_back({f[0], f[1], f[2], f[3], isFlag(f[5]), f[4] == texts.originator, f[6]});
+    }
+    return records;
 }
 
-QStringView lookupKeyOf(QStringView code)
+// What a run scan compares a record with: a repeat has the brand's group,
+// secondary key and brand name.
+struct RunKey {
+    QStringView group;
+    QStringView secondary;
+    QStringView brand;
+    bool operator==(const RunKey &o) const
+    {
+        return group == o.group && secondary == o.secondary && brand == o.brand;
+    }
+};
+
+uint qHash(const RunKey &key, uint seed = 0)
 {
-    return code.size() > 3 ? code.chopped(3) : QStringView();
+    return ::qHash(key.group, seed) ^ ::qHash(key.secondary, seed * 31 + 1) ^
+           ::qHash(key.brand, seed * 131 + 7);
 }
+
+enum class Stop { Foreign, Match, End };
+
+struct ScanResult {
+    Stop stop;
+    int at; // position of the stopping record; the list's size at the end
+};
+
+// The run scan of the brand records. A scan depends only on where it starts
+// and on the brand's run key, and passes over every record before its stop,
+// so a scan for the same key that starts anywhere in that stretch ends at
+// the same stop. The walk comes back into a scanned stretch only after a
+// scan that reached the end of the list; remembering those per key keeps
+// the walk linear there.
+class RunScanner
+{
+public:
+    explicit RunScanner(const std::vector<ProductRecord> &records) : records(records) {}
+
+    // Where the walk goes on after the flagged brand record at k.
+    int nextAfter(int k)
+    {
+        const ProductRecord &a = records.at(k);
+        const ScanResult end = scan(k + 1, {a.group, a.secondary, a.brand});
+        if (end.stop == Stop::Foreign)
+            return end.at;
+        if (end.stop == Stop::Match)
+            return end.at + 1;
+        // A run that reaches the end inside its own group lets the walk come
+        // back to the records after the brand record.
+        const ProductRecord &last = records.back();
+        if (last.group == a.group && !last.flagged && !last.originator)
+            return k + 1;
+        return int(records.size());
+    }
+
+private:
+    struct Remembered {
+        int from;
+        ScanResult result;
+    };
+
+    ScanResult scan(int from, const RunKey &key)
+    {
+        const auto it = remembered.constFind(key);
+        if (it != remembered.constEnd() && it->from <= from && from <= it->result.at)
+            return it->result;
+        const ScanResult result = scanFresh(from, key);
+        if (result.stop == Stop::End)
+            remembered.insert(key, {from, result});
+        return result;
+    }
+
+    ScanResult scanFresh(int from, const RunKey &key) const
+    {
+        for (int m = from; m < int(records.size()); ++m) {
+            const ProductRecord &b = records.at(m);
+            const bool sameGroup = b.group == key.group;
+            if (b.flagged && sameGroup && b.secondary == key.secondary && b.brand == key.brand)
+                continue; // a repeat of the brand record
+            if (!sameGroup || b.flagged || b.originator)
+                return {Stop::Foreign, m};
+            if (b.matchText.contains(b.group))
+                return {Stop::Match, m};
+        }
+        return {Stop::End, int(records.size())};
+    }
+
+    const std::vector<ProductRecord> &records;
+    QHash<RunKey, Remembered> remembered;
+};
 
 // Lookup key -> generic name of the first record with that key. Records with
-// an empty code never enter it. Views point into the caller's lines.
+// an empty code never enter it. Keys and names are views into the records,
+// or into unquoted copies kept here for the few cells that were quoted.
 class GenericIndex
 {
 public:
-    explicit GenericIndex(const QStringList &genericLines)
+    explicit GenericIndex(const QStringList &records)
     {
-        static const int numbers[] = {2, 3};
-        names.reserve(genericLines.size());
-        for (const QString &line : genericLines) {
+        names.reserve(records.size());
+        for (const QString &record : records) {
+            QString codeStorage, nameStorage;
             QStringView code, name;
-            QStringView *out[] = {&code, &name};
-            fieldsOf<2>(QStringView(line), numbers, out);
-            const QStringView key = lookupKeyOf(code);
-            if (!code.isEmpty() && !names.contains(key))
+            Csv::forEachCell(record, [&](int number, QStringView raw) {
+                if (number == 2)
+                    code = Csv::cellView(raw, codeStorage);
+                else
+                    name = Csv::cellView(raw, nameStorage);
+                return number < 3;
+            });
+            if (code.isEmpty())
+                continue;
+            if (!codeStorage.isNull())
+                code = keep(codeStorage);
+            if (!nameStorage.isNull())
+                name = keep(nameStorage);
+            const QStringView key = lookupKey(code);
+            if (!names.contains(key))
                 names.insert(key, name);
         }
     }
@@ -79,78 +178,78 @@ public:
     }
 
 private:
-    QHash<QStringView, QStringView> names;
-};
-
-struct Texts {
-    QString originator = QCoreApplication::translate("MainWindow", "先発品");
-    QString noGenericProduct = QCoreApplication::translate("MainWindow", "後発なし");
-    QString noGenericName = QStringLiteral(",一般名なし");
-};
-
-bool isFlagged(const ProductRecord &r)
-{
-    return r.flag == QLatin1String("1");
-}
-
-// Where the run scan of a flagged brand record ended: the record whose code
-// is looked up, and the position at which the walk goes on.
-struct RunEnd {
-    ProductRecord lookupRecord;
-    int next;
-};
-
-RunEnd scanRun(const QStringList &products, int k, const ProductRecord &a, const Texts &texts)
-{
-    const int n = products.size();
-    for (int m = k + 1; m < n; ++m) {
-        const ProductRecord b = parseProduct(products.at(m));
-        const bool sameGroup = b.group == a.group;
-        if (isFlagged(b) && sameGroup && b.secondary == a.secondary)
-            continue; // a repeat of the brand record
-        if (!sameGroup || isFlagged(b) || b.category == texts.originator)
-            return {parseProduct(products.at(m - 1)), m}; // foreign stop
-        if (b.matchText.contains(b.group))
-            return {b, m + 1}; // match stop
+    QStringView keep(const QString &text)
+    {
+        unquoted.push_back(text);
+        return unquoted.back();
     }
-    const ProductRecord last = parseProduct(products.at(n - 1));
-    // A run that reaches the end inside its own group lets the walk come back
-    // to the records after the brand record.
-    if (last.group == a.group && !isFlagged(last) && last.category != texts.originator)
-        return {last, k + 1};
-    return {last, n};
+
+    QHash<QStringView, QStringView> names;
+    std::deque<QString> unquoted; // stays put as it grows
+};
+
+// A display-list line holds one comma and no line break, so a name with
+// either would show cut or split: no name is safer than part of one.
+bool fitsDisplayList(QStringView name)
+{
+    for (const QChar c : name)
+        if (c == QLatin1Char(',') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            return false;
+    return true;
 }
 
-QString genericLine(const ProductRecord &brand, const ProductRecord &lookupRecord,
-                    const GenericIndex &index, const Texts &texts)
+class Lookup
 {
-    const QStringView *name = index.find(lookupKeyOf(lookupRecord.code));
-    if (!name)
-        return brand.brand.toString() + texts.noGenericName;
-    return brand.brand.toString() + QLatin1Char(',') + name->toString();
-}
+public:
+    Lookup(const QStringList &genericRecords, const ExceptionCodes &exceptionCodes)
+        : index(genericRecords), exceptionCodes(exceptionCodes)
+    {
+    }
+
+    // The brand's own generic name: through the exception sheet's code when
+    // it maps the brand's code, else through the brand's code.
+    const QStringView *nameFor(QStringView code) const
+    {
+        QStringView genericCode = code;
+        if (!exceptionCodes.isEmpty()) {
+            const auto mapped = exceptionCodes.constFind(code.toString());
+            if (mapped != exceptionCodes.constEnd())
+                genericCode = mapped.value();
+        }
+        const QStringView *name = index.find(lookupKey(genericCode));
+        return name && fitsDisplayList(*name) ? name : nullptr;
+    }
+
+private:
+    GenericIndex index;
+    const ExceptionCodes &exceptionCodes;
+};
 
 } // namespace
 
-void matchBrandsToGenerics(const QStringList &productLines, const QStringList &genericLines,
-                           const LineSink &sink)
+void matchBrandsToGenerics(const QStringList &productLines, const QStringList &genericRecords,
+                           const ExceptionCodes &exceptionCodes, const LineSink &sink)
 {
     const Texts texts;
-    const GenericIndex index(genericLines);
-    const int n = productLines.size();
+    const std::vector<ProductRecord> records = parseProducts(productLines, texts);
+    const Lookup lookup(genericRecords, exceptionCodes);
+    RunScanner runs(records);
     int k = 1;
-    while (k < n) {
-        const ProductRecord a = parseProduct(productLines.at(k));
-        if (isFlagged(a)) {
-            const RunEnd end = scanRun(productLines, k, a, texts);
-            sink(genericLine(a, end.lookupRecord, index, texts));
-            k = end.next;
+    while (k < int(records.size())) {
+        const ProductRecord &a = records.at(k);
+        if (a.flagged) {
+            const QStringView *name = lookup.nameFor(a.code);
+            if (name)
+                sink(a.brand % QLatin1Char(',') % *name);
+            else
+                sink(a.brand % texts.noGenericName);
+            k = runs.nextAfter(k);
             continue;
         }
         // A quasi-originator without the flag is a brand record with nothing
         // to show: no line, since every display-list line needs both fields.
-        if (a.category == texts.originator)
-            sink(a.brand.toString() + QLatin1Char(',') + texts.noGenericProduct);
+        if (a.originator)
+            sink(a.brand % QLatin1Char(',') % texts.noGenericProduct);
         ++k;
     }
 }
