@@ -1,19 +1,14 @@
-#include "data/drugtable.h"
-
-#include "data/datafiles.h"
-#include "data/lines.h"
+#include "app/drugtableview.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QTextStream>
-#include <QVector>
 
 #include <algorithm>
 
-namespace DrugTable
+namespace DrugTableView
 {
 
 namespace
@@ -34,58 +29,57 @@ void setCell(QStandardItemModel *model, int row, int column, const QString &text
 
 QStandardItemModel *createModel(QObject *parent)
 {
-    auto *model = new QStandardItemModel(rowCount, columnCount, parent);
+    auto *model = new QStandardItemModel(minimumRows, columnCount, parent);
     setHeaderItems(model);
     return model;
 }
 
 void resetModel(QStandardItemModel *model)
 {
-    model->setRowCount(rowCount);
+    model->setRowCount(minimumRows);
     model->setColumnCount(columnCount);
     setHeaderItems(model);
 }
 
-bool loadDisplayList(QStandardItemModel *model, const QString &path, int &nextRow)
+void fillModel(QStandardItemModel *model, const QVector<DisplayRow> &rows)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QTextStream in(&file);
-    QVector<QStringList> shown;
-    nextRow = 0;
-    QString line;
-    for (int read = 0; read < DataFiles::displayListMaxLines; ++read) {
-        if (!in.readLineInto(&line))
-            break;
-        // Lines past the model's rows have no cell to go to; they only count.
-        if (nextRow < model->rowCount())
-            shown.append(splitLine(line));
-        ++nextRow;
-    }
+    if (rows.size() > model->rowCount())
+        model->setRowCount(rows.size());
     // The rows go in already in the view's initial order (brand name, stable,
     // plain comparison, as the model's own sort orders them). The view's sort
     // then moves nothing: a sort that moves items leaves their cached
     // positions stale, and every later removal of an item, down to closing
     // the window, becomes a linear search.
-    std::stable_sort(shown.begin(), shown.end(), [](const QStringList &a, const QStringList &b) {
-        return fieldAt(a, 1).compare(fieldAt(b, 1), Qt::CaseSensitive) < 0;
+    QVector<const DisplayRow *> order;
+    order.reserve(rows.size());
+    for (const DisplayRow &row : rows)
+        order.append(&row);
+    std::stable_sort(order.begin(), order.end(), [](const DisplayRow *a, const DisplayRow *b) {
+        return a->brand.compare(b->brand, Qt::CaseSensitive) < 0;
     });
-    for (int row = 0; row < shown.size(); ++row) {
-        setCell(model, row, 0, fieldAt(shown.at(row), 1));
-        setCell(model, row, 1, fieldAt(shown.at(row), 2));
+    {
+        // One change notice for the whole block instead of two per row.
+        const QSignalBlocker quiet(model);
+        for (int row = 0; row < order.size(); ++row) {
+            setCell(model, row, 0, order.at(row)->brand);
+            setCell(model, row, 1, order.at(row)->generic);
+        }
     }
-    return true;
+    if (!order.isEmpty())
+        emit model->dataChanged(model->index(0, 0), model->index(order.size() - 1, 1));
 }
 
 void setupView(QTableView *view, QStandardItemModel *model, int rowHeight)
 {
-    view->setModel(model);
-    // Enabling sorting sorts at once by the header's indicator (descending by
-    // default); pointing it at the initial order first spares a full reorder.
+    // The rows come in already sorted by brand name. Switching sorting on
+    // sorts whatever the view shows at that moment, and sorting by a column
+    // sorts again even when nothing changes; with the order set first and
+    // the model attached last, neither runs over rows that are in order.
+    // Header clicks sort the model as usual afterwards.
     view->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
-    view->setSortingEnabled(true);
-    view->sortByColumn(0, Qt::AscendingOrder);
+    if (!view->isSortingEnabled())
+        view->setSortingEnabled(true);
+    view->setModel(model);
     view->setColumnWidth(0, columnWidth);
     view->setColumnWidth(1, columnWidth);
     // One call sizes every row; a setRowHeight per row recomputes section
@@ -93,4 +87,4 @@ void setupView(QTableView *view, QStandardItemModel *model, int rowHeight)
     view->verticalHeader()->setDefaultSectionSize(rowHeight);
 }
 
-} // namespace DrugTable
+} // namespace DrugTableView

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include "data/displaylist.h"
 
 class QObject;
 class QStandardItemModel;
@@ -8,27 +8,26 @@ class QTableView;
 
 // The drug table: brand names in column 0, generic names in column 1, shown
 // by the main window's table view.
-namespace DrugTable
+namespace DrugTableView
 {
-constexpr int rowCount = 3000;
+// The model never has fewer rows than this; a longer list gets a row a line.
+constexpr int minimumRows = 3000;
 constexpr int columnCount = 2;
 constexpr int columnWidth = 250;
 constexpr int startupRowHeight = 25;
 constexpr int conversionRowHeight = 24;
 
-// A new model of rowCount x columnCount empty cells with both header items.
+// A new model of minimumRows x columnCount empty cells with both header items.
 QStandardItemModel *createModel(QObject *parent);
 
-// Gives an existing (possibly cleared) model its full size and header items again.
+// Gives a cleared model its size and header items again.
 void resetModel(QStandardItemModel *model);
 
-// Reads at most 10000 lines of the display list at `path` into the model in
-// file order; `nextRow` ends as the number of lines read. Lines past the
-// model's rows are read and counted but not shown. False when the file
-// cannot be opened, in which case nothing is touched.
-bool loadDisplayList(QStandardItemModel *model, const QString &path, int &nextRow);
+// Writes the rows into an empty model, first growing it in one step when
+// they are more than its rows.
+void fillModel(QStandardItemModel *model, const QVector<DisplayRow> &rows);
 
 // Attaches the model to the view, sorts by brand name ascending and sizes
 // columns and rows.
 void setupView(QTableView *view, QStandardItemModel *model, int rowHeight);
-} // namespace DrugTable
+} // namespace DrugTableView

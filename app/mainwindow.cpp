@@ -1,16 +1,22 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/drugtableview.h"
+#include "convert/conversion.h"
 #include "data/datafiles.h"
 #include "data/datafolder.h"
-#include "data/drugtable.h"
-
-#include "convert/conversion.h"
+#include "data/displaylist.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTableView>
+
+#include <optional>
 
 namespace
 {
@@ -23,6 +29,51 @@ void showCheckMessage(int position, int commas)
     box.setDefaultButton(QMessageBox::Save);
     box.setText(QString::number(position) + QStringLiteral(",=") + QString::number(commas));
     box.exec();
+}
+
+// Fills the model from the display list and sets up the view over it.
+// Returns the number of lines read, or nothing when the file cannot be
+// opened; then neither the model nor the view is touched.
+std::optional<int> showDisplayList(QTableView *view, QStandardItemModel *model, int rowHeight)
+{
+    const DisplayList list = readDisplayList(dataFilePath(DataFiles::displayList));
+    if (!list.opened)
+        return std::nullopt;
+    DrugTableView::fillModel(model, list.rows);
+    DrugTableView::setupView(view, model, rowHeight);
+    return list.rows.size();
+}
+
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("MainWindow", text);
+}
+
+// What the status bar says after a run of "変換".
+QString endingText(const ConversionOutcome &outcome)
+{
+    const QString path = shownPath(outcome.path);
+    switch (outcome.ending) {
+    case ConversionEnding::Completed:
+        if (outcome.exceptionCodes)
+            return translated("変換しました: %1 件（例外コード表 %2 品目）")
+                .arg(outcome.linesWritten)
+                .arg(*outcome.exceptionCodes);
+        return translated("変換しました: %1 件（例外コード表 reigai.csv なし）")
+            .arg(outcome.linesWritten);
+    case ConversionEnding::ListUnopenable:
+        return translated("%1 を開けません。一覧は変わっていません").arg(path);
+    case ConversionEnding::DisplayListUnwritable:
+        return translated("%1 に書き込めません。一覧は変わっていません").arg(path);
+    case ConversionEnding::NothingProduced:
+        return translated("%1 から薬剤を読み取れません。一覧は変わっていません").arg(path);
+    }
+    return QString();
 }
 
 constexpr int lookAheadRows = 15;
@@ -41,6 +92,12 @@ int firstRowStartingWith(const QAbstractItemModel *model, const QString &key, in
     return rowLimit;
 }
 
+bool isWhollyInSight(const QTableView *view, int row)
+{
+    const int top = view->rowViewportPosition(row);
+    return top >= 0 && top + view->rowHeight(row) <= view->viewport()->height();
+}
+
 QString cellText(const QModelIndex &index)
 {
     return index.data(Qt::DisplayRole).toString();
@@ -56,13 +113,15 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), rowLimit(0), nextRow(0), ui(new Ui::MainWindow), model(nullptr)
 {
     ui->setupUi(this);
-    model = DrugTable::createModel(this);
+    model = DrugTableView::createModel(this);
     // A missing display list leaves the view without a model: a blank table,
     // no message.
-    if (!DrugTable::loadDisplayList(model, dataFilePath(DataFiles::displayList), nextRow))
+    const std::optional<int> linesRead =
+        showDisplayList(ui->tableView, model, DrugTableView::startupRowHeight);
+    if (!linesRead)
         return;
-    DrugTable::setupView(ui->tableView, model, DrugTable::startupRowHeight);
-    rowLimit = DrugTable::rowCount;
+    nextRow = *linesRead;
+    rowLimit = model->rowCount();
 }
 
 MainWindow::~MainWindow()
@@ -72,18 +131,21 @@ MainWindow::~MainWindow()
 
 void MainWindow::on_pushButton_clicked()
 {
-    ConversionSteps steps;
-    steps.showCheckMessage = showCheckMessage;
-    steps.clearTable = [this] { model->clear(); };
-    const ConversionResult result =
-        runConversion(ConversionPaths::inDataFolder(), productLines, lookupLines, rowLimit, steps);
-    if (result != ConversionResult::Completed && result != ConversionResult::WriteFailed)
-        return; // ended before the table was touched
-    // Show what the display list now holds: the new list, or the old one
-    // when the new one could not be written.
-    DrugTable::resetModel(model);
-    DrugTable::loadDisplayList(model, dataFilePath(DataFiles::displayList), nextRow);
-    DrugTable::setupView(ui->tableView, model, DrugTable::conversionRowHeight);
+    const ConversionOutcome outcome =
+        runConversion(ConversionPaths::inDataFolder(), showCheckMessage);
+    if (outcome.productLines)
+        productLines = *outcome.productLines;
+    if (outcome.lookupLines)
+        lookupLines = *outcome.lookupLines;
+    // Every other ending keeps the old list on disk, so the table stays too.
+    if (outcome.ending == ConversionEnding::Completed) {
+        model->clear();
+        DrugTableView::resetModel(model);
+        nextRow =
+            showDisplayList(ui->tableView, model, DrugTableView::conversionRowHeight).value_or(0);
+        rowLimit = model->rowCount();
+    }
+    ui->statusBar->showMessage(endingText(outcome));
 }
 
 // Each index button hands its own caption, looked up like the caption it
@@ -153,9 +215,15 @@ void MainWindow::jumpToInitial(QString key)
     else if (key == tr("漢字"))
         key = tr("塩");
     const int row = firstRowStartingWith(model, key, rowLimit);
-    ui->tableView->setCurrentIndex(model->index(row, 0));
+    QTableView *view = ui->tableView;
+    view->setCurrentIndex(model->index(row, 0));
     // Keep the rows after the match in sight, not just the match itself.
-    ui->tableView->scrollTo(model->index(row + lookAheadRows, 0), QAbstractItemView::EnsureVisible);
+    view->scrollTo(model->index(row + lookAheadRows, 0), QAbstractItemView::EnsureVisible);
+    // Where the look-ahead pushed the match out of sight (it is longer than
+    // the rows the view shows), the match goes to the top instead.
+    const QModelIndex match = model->index(row, 0);
+    if (match.isValid() && view->model() == model && !isWhollyInSight(view, row))
+        view->scrollTo(match, QAbstractItemView::PositionAtTop);
 }
 
 // Loaded cells hold no comma, so both gestures copy the whole name.

@@ -13,10 +13,13 @@ class MainWindow;
 // The one window of the program and all of its state.
 //
 // Start-up reads the display list into `model`, which `tableView` shows
-// sorted by brand name. "変換" reads the product list and the generic-name
-// list into `productLines` and `lookupLines`, writes a new display list from
-// them and shows it. The index keyboard's 47 buttons jump through the table
-// by initial; a click on a cell copies its name to the clipboard.
+// sorted by brand name, a row a line. "変換" hands the data folder's paths
+// to the conversion, which reads the raw lists and replaces the display
+// list only with a complete new one; the window keeps the product lines and
+// generic-name records it read in `productLines` and `lookupLines`, shows
+// the new list and tells in the status bar how the run ended. The index
+// keyboard's 47 buttons jump through the table by initial; a click on a
+// cell copies its name to the clipboard.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
