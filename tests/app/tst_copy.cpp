@@ -52,10 +52,10 @@ private slots:
         QTest::addColumn<QString>("afterClick");
         QTest::addColumn<QString>("afterDoubleClick");
 
-        QTest::newRow("loaded brand name") << QString() << 0 << "ロキソニン錠"
-                                           << "ロキソニン錠";
-        QTest::newRow("loaded generic name") << QString() << 1 << "【般】ロキソプロフェン錠"
-                                             << "【般】ロキソプロフェン錠";
+        QTest::newRow("loaded brand name") << QString() << 0 << "ネルボン錠５ｍｇ"
+                                           << "ネルボン錠５ｍｇ";
+        QTest::newRow("loaded generic name") << QString() << 1 << "【般】ニトラゼパム錠５ｍｇ"
+                                             << "【般】ニトラゼパム錠５ｍｇ";
         QTest::newRow("three parts") << "A,B,C" << 1 << "B,C"
                                      << "A";
         QTest::newRow("leading comma") << ",B" << 0 << "B"
@@ -73,7 +73,7 @@ private slots:
         QFETCH(QString, afterClick);
         QFETCH(QString, afterDoubleClick);
 
-        ShownTable table("ロキソニン錠,【般】ロキソプロフェン錠\n");
+        ShownTable table("ネルボン錠５ｍｇ,【般】ニトラゼパム錠５ｍｇ\n");
         QVERIFY(table.exposed);
         QTableView *view = table.view;
         if (!cellText.isNull())

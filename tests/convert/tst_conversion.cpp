@@ -1,35 +1,14 @@
-#include "app/mainwindow.h"
+#include "convert/conversion.h"
 #include "data/datafiles.h"
-#include "support/mainwindowprobe.h"
-#include "support/modalcloser.h"
 #include "support/testdatafolder.h"
 
-#include <QDir>
-#include <QHeaderView>
-#include <QPushButton>
-#include <QTableView>
+#include <QTextCodec>
 #include <QtTest>
 
 namespace
 {
-const QString fixtures = QStringLiteral(IPPAN_TEST_DATA_DIR "/conversion/");
-
-QByteArray fixture(const QString &name)
-{
-    QFile file(fixtures + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", qPrintable(name));
-    return file.readAll();
-}
-
-// The small product and generic-name lists whose conversion is known.
-void writeFixtureLists(const TestDataFolder &folder)
-{
-    folder.write(DataFiles::productList, fixture("senkou.csv"));
-    folder.write(DataFiles::genericNameList, fixture("iporg.csv"));
-}
-
 const QByteArray header10 = "h,1,2,3,4,5,6,7,8,9,10\n"; // ten commas
+const QByteArray oldList = "ネルボン錠５ｍｇ,【般】ニトラゼパム錠５ｍｇ\n";
 
 // A product record of 13 fields with the generics flag set.
 QByteArray flaggedRecord(const QByteArray &brand, const QByteArray &code)
@@ -37,23 +16,41 @@ QByteArray flaggedRecord(const QByteArray &brand, const QByteArray &code)
     return "内用薬," + code + ",G,,,,," + brand + ",,,先発品,1,S\n";
 }
 
-QStringList tableRows(QStandardItemModel *model, int count)
+// The real excerpts of the three lists, as the demo data holds them.
+void writeRealLists(const TestDataFolder &folder, bool withExceptions = true)
 {
-    QStringList rows;
-    for (int row = 0; row < count; ++row)
-        rows << model->index(row, 0).data().toString() + "|" +
-                    model->index(row, 1).data().toString();
-    return rows;
+    for (const QString &name : {DataFiles::productList, DataFiles::genericNameList})
+        folder.write(name, sampleFile(name));
+    if (withExceptions)
+        folder.write(DataFiles::exceptionList, sampleFile(DataFiles::exceptionList));
 }
 
-void pressConvert(MainWindow &window, ModalCloser::Way way = ModalCloser::Escape,
-                  QStringList *messages = nullptr)
+// A run whose check messages are recorded instead of shown.
+struct Run {
+    explicit Run(const TestDataFolder &folder)
+        : outcome(runConversion(folder.paths(), [this](int position, int commas) {
+              messages << QString("%1,=%2").arg(position).arg(commas);
+          }))
+    {
+    }
+    QStringList messages;
+    ConversionOutcome outcome;
+};
+
+QStringList linesOf(const QByteArray &bytes)
 {
-    ModalCloser closer(way);
-    QTest::mouseClick(window.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
-    QVERIFY(closer.allLookedRight);
-    if (messages)
-        *messages = closer.texts;
+    QStringList lines = QString::fromUtf8(bytes).split('\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+QString displayLineFor(const QByteArray &list, const QString &brand)
+{
+    for (const QString &line : linesOf(list))
+        if (line.startsWith(brand + ","))
+            return line.mid(brand.size() + 1);
+    return QString();
 }
 } // namespace
 
@@ -62,167 +59,255 @@ class TestConversion : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
-
     void checkMessage_data()
     {
         QTest::addColumn<QByteArray>("products");
-        QTest::addColumn<int>("way");
         QTest::addColumn<QStringList>("messages");
 
-        QTest::newRow("empty list, closed with Escape")
-            << QByteArray() << int(ModalCloser::Escape) << QStringList{"0,=0"};
-        QTest::newRow("header only, closed with Discard")
-            << header10 << int(ModalCloser::Discard) << QStringList{"1,=0"};
-        QTest::newRow("first line 9 commas, closed by the window")
+        QTest::newRow("empty list") << QByteArray() << QStringList{"0,=0"};
+        QTest::newRow("header only") << header10 << QStringList{"1,=0"};
+        QTest::newRow("first line 9 commas")
             << QByteArray("h,1,2,3,4,5,6,7,8,9\n") + flaggedRecord("X", "1234")
-            << int(ModalCloser::CloseButton) << QStringList{"0,=9"};
-        QTest::newRow("both lines short")
-            << QByteArray("a,b\nc\n") << int(ModalCloser::Escape) << QStringList{"0,=1", "1,=0"};
+            << QStringList{"0,=9"};
+        QTest::newRow("both lines short") << QByteArray("a,b\nc\n") << QStringList{"0,=1", "1,=0"};
         QTest::newRow("ten commas: no message")
-            << header10 + flaggedRecord("X", "1234") << int(ModalCloser::Escape) << QStringList{};
+            << header10 + flaggedRecord("X", "1234") << QStringList{};
         QTest::newRow("third line is not checked")
             << header10 + flaggedRecord("X", "1234") + "a,b,c\n"
-            << int(ModalCloser::Escape) << QStringList{};
+            << QStringList{};
     }
 
     void checkMessage()
     {
         QFETCH(QByteArray, products);
-        QFETCH(int, way);
         QFETCH(QStringList, messages);
 
         TestDataFolder folder;
         folder.write(DataFiles::productList, products);
         folder.write(DataFiles::genericNameList, "a,1234,Generic,,,,\n");
-        MainWindow window;
-        window.show();
-        QStringList shown;
-        pressConvert(window, ModalCloser::Way(way), &shown);
-        QCOMPARE(shown, messages);
-
-        // The command goes on whatever closed the message.
-        MainWindowProbe state(window);
-        QCOMPARE(state.rowLimit(), products.count('\n'));
-        const QByteArray written = folder.read(DataFiles::displayList);
-        QCOMPARE(written.isEmpty(), !products.contains("先発品"));
+        const Run run(folder);
+        QCOMPARE(run.messages, messages);
+        // The run goes on after the message.
+        QVERIFY(run.outcome.productLines);
+        QCOMPARE(run.outcome.productLines->size(), products.count('\n'));
     }
 
-    void completeRun()
+    void realListsGiveTheirOwnGenericNames_data()
+    {
+        QTest::addColumn<QString>("brand");
+        QTest::addColumn<QString>("withExceptions");
+        QTest::addColumn<QString>("withoutExceptions");
+
+        const QString none = "一般名なし";
+        QTest::newRow("5 mg beside a 10 mg generic") << "ネルボン錠５ｍｇ"
+                                                     << "【般】ニトラゼパム錠５ｍｇ"
+                                                     << "【般】ニトラゼパム錠５ｍｇ";
+        QTest::newRow("same price as another brand") << "ベンザリン錠１０"
+                                                     << "【般】ニトラゼパム錠１０ｍｇ"
+                                                     << "【般】ニトラゼパム錠１０ｍｇ";
+        QTest::newRow("0.125 mg") << "ハルシオン０．１２５ｍｇ錠"
+                                  << "【般】トリアゾラム錠０．１２５ｍｇ"
+                                  << "【般】トリアゾラム錠０．１２５ｍｇ";
+        QTest::newRow("1 mg") << "サイレース錠１ｍｇ"
+                              << "【般】フルニトラゼパム錠１ｍｇ"
+                              << "【般】フルニトラゼパム錠１ｍｇ";
+        QTest::newRow("10 mg CR") << "アダラートＣＲ錠１０ｍｇ"
+                                  << "【般】ニフェジピン徐放錠１０ｍｇ（２４時間持続）"
+                                  << "【般】ニフェジピン徐放錠１０ｍｇ（２４時間持続）";
+        QTest::newRow("exception code") << "デパケンＲ錠２００ｍｇ"
+                                        << "【般】バルプロ酸Ｎａ徐放錠２００ｍｇ" << none;
+        QTest::newRow("exception code, line break in the master's strength cell")
+            << "ナゾネックス点鼻液５０μｇ５６噴霧用"
+            << "【般】モメタゾン点鼻液５０μｇ５６噴霧用" << none;
+        QTest::newRow("exception code of a tape")
+            << "モーラステープ２０ｍｇ"
+            << "【般】ケトプロフェンテープ２０ｍｇ（７×１０ｃｍ非温感）" << none;
+        QTest::newRow("exception code of a lotion")
+            << "ヒルドイドローション０．３％"
+            << "【般】ヘパリン類似物質外用液０．３％（乳剤性）" << none;
+        QTest::newRow("originator without generics") << "ユーロジン散１％"
+                                                     << "後発なし"
+                                                     << "後発なし";
+    }
+
+    void realListsGiveTheirOwnGenericNames()
+    {
+        QFETCH(QString, brand);
+        QFETCH(QString, withExceptions);
+        QFETCH(QString, withoutExceptions);
+
+        TestDataFolder folder;
+        writeRealLists(folder);
+        QCOMPARE(Run(folder).outcome.ending, ConversionEnding::Completed);
+        QCOMPARE(displayLineFor(folder.read(DataFiles::displayList), brand), withExceptions);
+
+        folder.remove(DataFiles::exceptionList);
+        QCOMPARE(Run(folder).outcome.ending, ConversionEnding::Completed);
+        QCOMPARE(displayLineFor(folder.read(DataFiles::displayList), brand), withoutExceptions);
+    }
+
+    // The demo's display list is what the program makes of the real
+    // excerpts; without the exception sheet exactly the eight brands it maps
+    // lose their names.
+    void realListsGiveTheExpectedDisplayList()
     {
         TestDataFolder folder;
-        folder.write(DataFiles::displayList, "Old,list\n");
-        writeFixtureLists(folder);
-        MainWindow window;
-        window.show();
-        MainWindowProbe state(window);
+        writeRealLists(folder);
+        folder.write(DataFiles::displayList, oldList);
+        const Run with(folder);
+        QCOMPARE(with.outcome.ending, ConversionEnding::Completed);
+        QCOMPARE(with.outcome.exceptionCodes, std::optional<int>(42));
+        const QByteArray withList = folder.read(DataFiles::displayList);
+        QCOMPARE(withList, sampleFile(DataFiles::displayList));
+        QCOMPARE(with.outcome.linesWritten, linesOf(withList).size());
+        QVERIFY(!withList.contains('\r'));
 
-        pressConvert(window);
-        const QByteArray expected = fixture("expected-ippan.csv");
-        QCOMPARE(folder.read(DataFiles::displayList), expected);
-        QVERIFY(!expected.contains('\r'));
-        QCOMPARE(state.productLines().size(), 7);
-        QCOMPARE(state.rowLimit(), 7);
-        QCOMPARE(state.lookupLines().size(), 5); // the five-comma line is not a record
-        QCOMPARE(QDir(folder.path(".")).entryList(QDir::Files).size(), 3); // no temporary left
+        folder.remove(DataFiles::exceptionList);
+        const Run without(folder);
+        QCOMPARE(without.outcome.exceptionCodes, std::nullopt);
+        const QByteArray withoutList = folder.read(DataFiles::displayList);
+        QCOMPARE(withoutList, fixtureFile("ippan-without-reigai.csv"));
 
-        // The new list is on screen at once, sorted, 24 pixels a row.
-        auto *view = window.findChild<QTableView *>("tableView");
-        QCOMPARE(view->model(), state.model());
-        QCOMPARE(state.model()->rowCount(), 3000);
-        QCOMPARE(state.model()->headerData(0, Qt::Horizontal).toString(), QString("先発名"));
-        QCOMPARE(state.model()->headerData(1, Qt::Horizontal).toString(), QString("一般名"));
-        QCOMPARE(tableRows(state.model(), 4),
-                 (QStringList{"アルファ錠１０ｍｇ|【般】アルファ錠２０ｍｇ",
-                              "ガンマ錠|【般】ガンマ錠", "ベータ錠|後発なし", "|"}));
-        QCOMPARE(view->horizontalHeader()->sortIndicatorSection(), 0);
-        QCOMPARE(view->rowHeight(0), 24);
-        QCOMPARE(view->rowHeight(2999), 24);
-        QCOMPARE(view->columnWidth(1), 250);
-
-        pressConvert(window);
-        QCOMPARE(folder.read(DataFiles::displayList), expected);
+        const QStringList a = linesOf(withList), b = linesOf(withoutList);
+        QCOMPARE(a.size(), b.size());
+        QStringList changed;
+        for (int i = 0; i < a.size(); ++i)
+            if (a.at(i) != b.at(i)) {
+                QVERIFY2(b.at(i).endsWith(",一般名なし"), qPrintable(b.at(i)));
+                changed << a.at(i).section(',', 0, 0);
+            }
+        QCOMPARE(changed,
+                 (QStringList{"デパケンＲ錠２００ｍｇ", "ナゾネックス点鼻液５０μｇ５６噴霧用",
+                              "ナゾネックス点鼻液５０μｇ１１２噴霧用",
+                              "アラミスト点鼻液２７．５μｇ５６噴霧用",
+                              "アラミスト点鼻液２７．５μｇ１２０噴霧用", "モーラステープ２０ｍｇ",
+                              "モーラステープＬ４０ｍｇ", "ヒルドイドローション０．３％"}));
+        QCOMPARE(folder.files(), (QStringList{"iporg.csv", "ippan.csv", "senkou.csv"}));
     }
 
-    void sampleListsConvertToTheSampleDisplayList()
+    // A product list that yields no line keeps the user's list byte for byte.
+    void productListWithoutDrugsKeepsTheOldList_data()
     {
-        TestDataFolder folder;
-        const QString sample = QStringLiteral(IPPAN_SAMPLE_DIR "/");
-        for (const QString &name : {DataFiles::productList, DataFiles::genericNameList}) {
-            QFile file(sample + name);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            folder.write(name, file.readAll());
-        }
-        QFile expected(sample + DataFiles::displayList);
-        QVERIFY(expected.open(QIODevice::ReadOnly));
-        MainWindow window;
-        pressConvert(window);
-        QCOMPARE(folder.read(DataFiles::displayList), expected.readAll());
+        QTest::addColumn<QByteArray>("products");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("header only")
+            << sampleFile(DataFiles::productList)
+                   .left(sampleFile(DataFiles::productList).indexOf('\n') + 1);
+        QByteArray garbage;
+        for (int i = 0; i < 4096; ++i)
+            garbage += char((i * 7919) % 256);
+        QTest::newRow("binary garbage") << garbage;
+        QTest::newRow("CR-only line ends")
+            << sampleFile(DataFiles::productList).replace("\r\n", "\r");
+        QTest::newRow("records all shorter than 13 fields")
+            << header10 +
+                   "内用薬,1124003F2230,ニトラゼパム,５ｍｇ１錠,,,,ネルボン錠５ｍｇ,アルフレッサ\n";
     }
 
-    // Each run that ends early keeps the user's display list byte for byte.
+    void productListWithoutDrugsKeepsTheOldList()
+    {
+        QFETCH(QByteArray, products);
+        TestDataFolder folder;
+        writeRealLists(folder);
+        folder.write(DataFiles::displayList, oldList);
+        folder.write(DataFiles::productList, products);
+
+        const Run run(folder);
+        QCOMPARE(run.outcome.ending, ConversionEnding::NothingProduced);
+        QCOMPARE(run.outcome.path, folder.path(DataFiles::productList));
+        QCOMPARE(run.outcome.linesWritten, 0);
+        QCOMPARE(folder.read(DataFiles::displayList), oldList);
+        QCOMPARE(folder.files(),
+                 (QStringList{"iporg.csv", "ippan.csv", "reigai.csv", "senkou.csv"}));
+    }
+
+    // A generic-name list without records still lets every brand through,
+    // with no name rather than a wrong one.
+    void genericNameListWithoutRecordsGivesNoNames_data()
+    {
+        QTest::addColumn<QByteArray>("generics");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("binary garbage") << QByteArray("\x00\xff\"\x01,\x80\n\"\"", 9);
+        QTest::newRow("unclosed quote swallowing nothing")
+            << QByteArray("内用薬,\"1124003F2ZZZ,【般】ニトラゼパム錠５ｍｇ\n");
+        QTest::newRow("30000 short lines before the records")
+            << QByteArray("ignored,1124003F2ZZZ\n").repeated(30000) +
+                   "内用薬,1124003F2ZZZ,【般】ニトラゼパム錠５ｍｇ,,,,\n";
+    }
+
+    void genericNameListWithoutRecordsGivesNoNames()
+    {
+        QFETCH(QByteArray, generics);
+        TestDataFolder folder;
+        writeRealLists(folder, false);
+        folder.write(DataFiles::genericNameList, generics);
+        const Run run(folder);
+        QCOMPARE(run.outcome.ending, ConversionEnding::Completed);
+        QVERIFY(run.outcome.lookupLines->isEmpty());
+        const QByteArray list = folder.read(DataFiles::displayList);
+        QCOMPARE(displayLineFor(list, "ネルボン錠５ｍｇ"), QString("一般名なし"));
+        QCOMPARE(displayLineFor(list, "ユーロジン散１％"), QString("後発なし"));
+    }
+
     void failureKeepsTheOldList_data()
     {
-        QTest::addColumn<QString>("missing");
+        QTest::addColumn<QString>("broken");
+        QTest::addColumn<int>("ending");
+        QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("productLinesRead");
-        QTest::newRow("product list missing") << DataFiles::productList << false;
-        QTest::newRow("generic-name list missing") << DataFiles::genericNameList << true;
+        QTest::addColumn<bool>("lookupLinesRead");
+
+        const int unopenable = int(ConversionEnding::ListUnopenable);
+        const int unwritable = int(ConversionEnding::DisplayListUnwritable);
+        QTest::newRow("product list missing")
+            << DataFiles::productList << unopenable << DataFiles::productList << false << false;
+        QTest::newRow("generic-name list missing") << DataFiles::genericNameList << unopenable
+                                                   << DataFiles::genericNameList << true << false;
+        QTest::newRow("exception list there but unreadable")
+            << DataFiles::exceptionList << unopenable << DataFiles::exceptionList << true << true;
+        QTest::newRow("display list cannot be replaced")
+            << DataFiles::displayList << unwritable << DataFiles::displayList << false << false;
     }
 
     void failureKeepsTheOldList()
     {
-        QFETCH(QString, missing);
+        QFETCH(QString, broken);
+        QFETCH(int, ending);
+        QFETCH(QString, path);
         QFETCH(bool, productLinesRead);
+        QFETCH(bool, lookupLinesRead);
 
         TestDataFolder folder;
-        writeFixtureLists(folder);
-        MainWindow window;
-        pressConvert(window);
-        MainWindowProbe state(window);
-        const QByteArray oldList = folder.read(DataFiles::displayList);
-        const QStringList oldLookups = state.lookupLines();
-        const QStringList oldRows = tableRows(state.model(), 4);
+        writeRealLists(folder);
+        folder.write(DataFiles::displayList, oldList);
+        if (broken == DataFiles::displayList || broken == DataFiles::exceptionList) {
+            // A folder in the file's place: there, but neither readable nor
+            // replaceable.
+            folder.remove(broken);
+            QVERIFY(QDir(folder.path(".")).mkdir(broken));
+        } else {
+            folder.remove(broken);
+        }
 
-        const QByteArray newProducts = header10 + flaggedRecord("New", "9999");
-        folder.write(DataFiles::productList, newProducts);
-        folder.remove(missing);
-        pressConvert(window);
-
-        QCOMPARE(folder.read(DataFiles::displayList), oldList);
-        QCOMPARE(state.lookupLines(), oldLookups);
-        QCOMPARE(tableRows(state.model(), 4), oldRows);
-        QCOMPARE(state.rowLimit(), productLinesRead ? 2 : 7);
-        QCOMPARE(state.productLines().size(), productLinesRead ? 2 : 7);
-        QCOMPARE(QDir(folder.path(".")).entryList(QDir::Files).size(), 2);
+        const Run run(folder);
+        QCOMPARE(int(run.outcome.ending), ending);
+        QCOMPARE(run.outcome.path, folder.path(path));
+        QCOMPARE(bool(run.outcome.productLines), productLinesRead);
+        QCOMPARE(bool(run.outcome.lookupLines), lookupLinesRead);
+        if (broken != DataFiles::displayList)
+            QCOMPARE(folder.read(DataFiles::displayList), oldList);
+        QVERIFY(!folder.files().join(' ').contains(".ippan.csv")); // no temporary left
     }
 
-    void unwritableFolderChangesNothing()
+    void missingFolderIsUnwritable()
     {
         TestDataFolder folder;
-        writeFixtureLists(folder);
-        MainWindow window;
-        pressConvert(window);
-        MainWindowProbe state(window);
-        const QStringList oldRows = tableRows(state.model(), 4);
-
-        qputenv("RAVO_DIR", folder.path("no-such-folder").toUtf8());
-        pressConvert(window);
-        QCOMPARE(state.productLines().size(), 7);
-        QCOMPARE(state.rowLimit(), 7);
-        QCOMPARE(tableRows(state.model(), 4), oldRows);
-    }
-
-    void displayListThatIsAFolderIsLeftAlone()
-    {
-        TestDataFolder folder;
-        writeFixtureLists(folder);
-        // A folder where the display list should be: it cannot be replaced.
-        QVERIFY(QDir(folder.path(".")).mkdir(DataFiles::displayList));
-        MainWindow window;
-        pressConvert(window);
-        QVERIFY(QFileInfo(folder.path(DataFiles::displayList)).isDir());
-        QCOMPARE(QDir(folder.path(".")).entryList(QDir::Files).size(), 2);
-        QVERIFY(MainWindowProbe(window).productLines().isEmpty());
+        ConversionPaths paths = folder.paths();
+        paths.displayList = folder.path("no-such-folder/ippan.csv");
+        const ConversionOutcome outcome = runConversion(paths, [](int, int) {});
+        QCOMPARE(outcome.ending, ConversionEnding::DisplayListUnwritable);
+        QCOMPARE(outcome.path, paths.displayList);
+        QVERIFY(!outcome.productLines);
     }
 
     void limits()
@@ -232,20 +317,18 @@ private slots:
         for (int i = 0; i < 30005; ++i)
             products += flaggedRecord("B" + QByteArray::number(i), "G1000");
         QByteArray generics;
-        for (int i = 0; i < 30000; ++i)
-            generics += "ignored,G1ZZZ\n";
+        for (int i = 0; i < 29999; ++i)
+            generics += "\"ignored\n,quoted\",G1ZZZ\n";
+        generics += "a,G1ZZZ,the last record read,,,,\n";
         generics += "a,G1ZZZ,never read,,,,\n";
         folder.write(DataFiles::productList, products);
         folder.write(DataFiles::genericNameList, generics);
-        MainWindow window;
-        pressConvert(window);
-        MainWindowProbe state(window);
+        const Run run(folder);
 
-        QCOMPARE(state.productLines().size(), 30000);
-        QCOMPARE(state.rowLimit(), 30000);
-        QVERIFY(state.lookupLines().isEmpty());
-        // Each record repeats the one before, so the whole run is one brand.
-        QCOMPARE(folder.read(DataFiles::displayList), QByteArray("B0,一般名なし\n"));
+        QCOMPARE(run.outcome.productLines->size(), 30000);
+        QCOMPARE(run.outcome.lookupLines->size(), 1);
+        QCOMPARE(run.outcome.linesWritten, 29999); // one line per brand name
+        QVERIFY(folder.read(DataFiles::displayList).startsWith("B0,the last record read\n"));
     }
 
     void crlfAndByteOrderMarks()
@@ -255,14 +338,50 @@ private slots:
             DataFiles::productList,
             "\xEF\xBB\xBFh,1,2,3,4,5,6,7,8,9,10\r\n内用薬,G1000,G,,,,,Brand,,,先発品,1,S\r\n");
         folder.write(DataFiles::genericNameList, "\xEF\xBB\xBF内用薬,G1ZZZ,Generic,,,,\r\n");
-        MainWindow window;
-        pressConvert(window);
-        MainWindowProbe state(window);
-        QVERIFY(!state.productLines().first().startsWith(QChar(0xFEFF)));
+        folder.write(DataFiles::exceptionList, "\xEF\xBB\xBF");
+        const Run run(folder);
+        QVERIFY(!run.outcome.productLines->first().startsWith(QChar(0xFEFF)));
+        QCOMPARE(run.outcome.exceptionCodes, std::optional<int>(0));
         QCOMPARE(folder.read(DataFiles::displayList), QByteArray("Brand,Generic\n"));
-        QCOMPARE(tableRows(state.model(), 1), QStringList{"Brand|Generic"});
+    }
+
+    void sameInputWritesTheSameListTwice()
+    {
+        TestDataFolder folder;
+        writeRealLists(folder);
+        Run first(folder);
+        const QByteArray list = folder.read(DataFiles::displayList);
+        Run second(folder);
+        QCOMPARE(folder.read(DataFiles::displayList), list);
+        QCOMPARE(second.outcome.linesWritten, first.outcome.linesWritten);
+    }
+
+    // Japanese Windows: the lists come in the system code page, which the
+    // text streams' default codec reads and writes.
+    void shiftJisListsRoundTrip()
+    {
+        QTextCodec *sjis = QTextCodec::codecForName("Shift_JIS");
+        QVERIFY(sjis);
+        QTextCodec *before = QTextCodec::codecForLocale();
+        QTextCodec::setCodecForLocale(sjis);
+        auto restore = qScopeGuard([before] { QTextCodec::setCodecForLocale(before); });
+
+        TestDataFolder folder;
+        for (const QString &name :
+             {DataFiles::productList, DataFiles::genericNameList, DataFiles::exceptionList}) {
+            const QString text = QString::fromUtf8(sampleFile(name));
+            QVERIFY2(sjis->canEncode(text), qPrintable(name));
+            folder.write(name, sjis->fromUnicode(text));
+        }
+        QCOMPARE(Run(folder).outcome.ending, ConversionEnding::Completed);
+
+        const QByteArray written = folder.read(DataFiles::displayList);
+        QCOMPARE(written, sjis->fromUnicode(QString::fromUtf8(sampleFile(DataFiles::displayList))));
+        QCOMPARE(displayLineFor(sjis->toUnicode(written).toUtf8(),
+                                "ナゾネックス点鼻液５０μｇ５６噴霧用"),
+                 QString("【般】モメタゾン点鼻液５０μｇ５６噴霧用"));
     }
 };
 
-QTEST_MAIN(TestConversion)
+QTEST_GUILESS_MAIN(TestConversion)
 #include "tst_conversion.moc"

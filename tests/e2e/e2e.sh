@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # End-to-end check in a real X window: starts the program under Xvfb on the
-# fixture data folder, presses "カ", clicks and double-clicks table cells
+# demo's display list, presses "ネ", clicks and double-clicks table cells
 # with xdotool and reads the clipboard from another process with xclip.
-# Usage: e2e.sh PROGRAM ARTIFACT-DIR
+# Usage: e2e.sh PROGRAM DISPLAY-LIST ARTIFACT-DIR
 set -euo pipefail
 program=$(realpath "$1")
-artifacts=$(realpath -m "$2")
-here=$(cd "$(dirname "$0")" && pwd)
+display_list=$(realpath "$2")
+artifacts=$(realpath -m "$3")
 mkdir -p "$artifacts"
 
 if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
@@ -17,7 +17,7 @@ fi
 export QT_QPA_PLATFORM=xcb
 export RAVO_DIR
 RAVO_DIR=$(mktemp -d)
-cp "$here/data/ippan.csv" "$RAVO_DIR/"
+cp "$display_list" "$RAVO_DIR/ippan.csv"
 "$program" &
 pid=$!
 cleanup() {
@@ -27,7 +27,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^MainWindow$' | head -1)
+# The program's own window, whatever its title.
+window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" | head -1)
 sleep 0.5
 
 fail() {
@@ -48,18 +49,17 @@ expect_clipboard() { # expected text, what was done
     fail "$2: clipboard holds '$actual', expected '$1'"
 }
 
-# Fixed layout: the "カ" button is 40x40 at (100, 459). The table's rows
-# start below its header at y = 55; the view scrolls by whole rows, so once
-# the look-ahead row (match + 15) has been brought into sight the top row is
-# match + 1 and row match + k is centred at 42 + 25 k. Column 0 spans x from
-# about 50 to 300, column 1 from 300 to 550.
-xdotool mousemove --window "$window" 120 479 click 1
+# Fixed layout: the "ネ" button is 40x40 at (250, 579). The table's rows
+# start below its header at y = 55 and are 25 high, so after the jump the
+# match (the top row) is centred at y = 67 and the row after it at 92.
+# Column 0 spans x from about 50 to 300, column 1 from 300 to 550.
+xdotool mousemove --window "$window" 270 599 click 1
 sleep 0.3
-xdotool mousemove --window "$window" 175 67 click 1 # match + 1, brand name
-expect_clipboard "カロナール錠３００" "click on the row after the first カ"
+xdotool mousemove --window "$window" 175 67 click 1 # top row, brand name
+expect_clipboard "ネルボン錠１０ｍｇ" "click on the top row after ネ"
 
-xdotool mousemove --window "$window" 420 92 click --repeat 2 --delay 80 1 # match + 2, generic
-expect_clipboard "【般】アセトアミノフェン錠５００ｍｇ" "double click on a generic name"
+xdotool mousemove --window "$window" 420 92 click --repeat 2 --delay 80 1 # next row, generic
+expect_clipboard "【般】ニトラゼパム錠５ｍｇ" "double click on the generic name below it"
 
 import -window "$window" "$artifacts/e2e-screenshot.png"
 echo "e2e: passed (screenshot: $artifacts/e2e-screenshot.png)"

@@ -1,7 +1,21 @@
 #include "support/testdatafolder.h"
 
+#include "data/datafiles.h"
+
+#include <QDir>
 #include <QFile>
 #include <QStringList>
+
+namespace
+{
+QByteArray readWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return file.readAll();
+}
+} // namespace
 
 TestDataFolder::TestDataFolder()
 {
@@ -16,6 +30,12 @@ TestDataFolder::~TestDataFolder()
 QString TestDataFolder::path(const QString &fileName) const
 {
     return dir.filePath(fileName);
+}
+
+ConversionPaths TestDataFolder::paths() const
+{
+    return {path(DataFiles::displayList), path(DataFiles::productList),
+            path(DataFiles::genericNameList), path(DataFiles::exceptionList)};
 }
 
 void TestDataFolder::write(const QString &fileName, const QByteArray &bytes) const
@@ -38,10 +58,34 @@ void TestDataFolder::remove(const QString &fileName) const
     QFile::remove(path(fileName));
 }
 
+QStringList TestDataFolder::files() const
+{
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
 QByteArray linesToBytes(const QStringList &lines)
 {
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toUtf8() + '\n';
     return bytes;
+}
+
+QByteArray numberedDisplayLines(int count, const char *lineEnd)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes +=
+            "brand" + QByteArray::number(100000 + i) + ",generic" + QByteArray::number(i) + lineEnd;
+    return bytes;
+}
+
+QByteArray sampleFile(const QString &name)
+{
+    return readWhole(QStringLiteral(IPPAN_SAMPLE_DIR "/") + name);
+}
+
+QByteArray fixtureFile(const QString &name)
+{
+    return readWhole(QStringLiteral(IPPAN_FIXTURES_DIR "/") + name);
 }

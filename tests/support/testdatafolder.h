@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/conversion.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -13,9 +15,12 @@ public:
 
     bool isValid() const { return dir.isValid(); }
     QString path(const QString &fileName) const;
+    ConversionPaths paths() const;
     void write(const QString &fileName, const QByteArray &bytes) const;
     QByteArray read(const QString &fileName) const;
     void remove(const QString &fileName) const;
+    // Files in the folder, so a test sees that no temporary file is left.
+    QStringList files() const;
 
 private:
     QTemporaryDir dir;
@@ -23,3 +28,10 @@ private:
 
 // Joins lines with "\n" after each, as UTF-8.
 QByteArray linesToBytes(const QStringList &lines);
+
+// `count` display-list lines "brand<100000+i>,generic<i>", in that order.
+QByteArray numberedDisplayLines(int count, const char *lineEnd = "\n");
+
+// A file of the demo data in sample/, or of tests/fixtures/.
+QByteArray sampleFile(const QString &name);
+QByteArray fixtureFile(const QString &name);

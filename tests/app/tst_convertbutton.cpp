@@ -1,0 +1,178 @@
+#include "app/mainwindow.h"
+#include "data/datafiles.h"
+#include "support/mainwindowprobe.h"
+#include "support/modalcloser.h"
+#include "support/testdatafolder.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QtTest>
+
+namespace
+{
+const QByteArray header10 = "h,1,2,3,4,5,6,7,8,9,10\n";
+
+void writeRealLists(const TestDataFolder &folder)
+{
+    for (const QString &name :
+         {DataFiles::productList, DataFiles::genericNameList, DataFiles::exceptionList})
+        folder.write(name, sampleFile(name));
+}
+
+QStringList tableRows(QStandardItemModel *model, int count)
+{
+    QStringList rows;
+    for (int row = 0; row < count; ++row)
+        rows << model->index(row, 0).data().toString() + "|" +
+                    model->index(row, 1).data().toString();
+    return rows;
+}
+
+QStringList pressConvert(MainWindow &window, ModalCloser::Way way = ModalCloser::Escape)
+{
+    ModalCloser closer(way);
+    QTest::mouseClick(window.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    if (!closer.allLookedRight)
+        qWarning("a check message did not look as it should");
+    return closer.allLookedRight ? closer.texts : QStringList{"looked wrong"};
+}
+
+QString statusOf(MainWindow &window)
+{
+    return window.statusBar()->currentMessage();
+}
+
+QString native(const TestDataFolder &folder, const QString &name)
+{
+    return QDir::toNativeSeparators(folder.path(name));
+}
+} // namespace
+
+class TestConvertButton : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
+
+    void checkMessageIsOnlyANotice_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::newRow("closed with Escape") << int(ModalCloser::Escape);
+        QTest::newRow("closed with Discard") << int(ModalCloser::Discard);
+        QTest::newRow("closed by the window") << int(ModalCloser::CloseButton);
+    }
+
+    void checkMessageIsOnlyANotice()
+    {
+        QFETCH(int, way);
+        TestDataFolder folder;
+        writeRealLists(folder);
+        folder.write(DataFiles::productList,
+                     "h,1,2,3,4,5,6,7,8,9\n"
+                     "内用薬,1124003F2230,ニトラゼパム,５ｍｇ１錠,,,,"
+                     "ネルボン錠５ｍｇ,アルフレッサファーマ,,準先発品,1,7.1,,\n");
+        MainWindow window;
+        window.show();
+        QCOMPARE(pressConvert(window, ModalCloser::Way(way)), QStringList{"0,=9"});
+        QCOMPARE(folder.read(DataFiles::displayList),
+                 QByteArray("ネルボン錠５ｍｇ,【般】ニトラゼパム錠５ｍｇ\n"));
+    }
+
+    void completeRunShowsTheNewList()
+    {
+        TestDataFolder folder;
+        folder.write(DataFiles::displayList, "旧,old\n");
+        writeRealLists(folder);
+        MainWindow window;
+        window.show();
+        MainWindowProbe state(window);
+        QVERIFY(statusOf(window).isEmpty()); // start-up says nothing
+
+        QCOMPARE(pressConvert(window), QStringList());
+        const QByteArray written = folder.read(DataFiles::displayList);
+        QCOMPARE(written, sampleFile(DataFiles::displayList));
+        const int lines = written.count('\n');
+        QCOMPARE(statusOf(window),
+                 QString("変換しました: %1 件（例外コード表 42 品目）").arg(lines));
+        QCOMPARE(state.productLines().size(), 525);
+        QVERIFY(!state.lookupLines().isEmpty());
+        QCOMPARE(state.nextRow(), lines);
+        QCOMPARE(state.rowLimit(), 3000);
+
+        // The new list is on screen at once, sorted, 24 pixels a row.
+        auto *view = window.findChild<QTableView *>("tableView");
+        QCOMPARE(view->model(), state.model());
+        QCOMPARE(state.model()->rowCount(), 3000);
+        QCOMPARE(state.model()->headerData(0, Qt::Horizontal).toString(), QString("先発名"));
+        QCOMPARE(state.model()->headerData(1, Qt::Horizontal).toString(), QString("一般名"));
+        QCOMPARE(tableRows(state.model(), 1),
+                 QStringList{"アイトロール錠１０ｍｇ|【般】一硝酸イソソルビド錠１０ｍｇ"});
+        QCOMPARE(tableRows(state.model(), lines + 1).last(), QString("|"));
+        QCOMPARE(view->horizontalHeader()->sortIndicatorSection(), 0);
+        QCOMPARE(view->rowHeight(0), 24);
+        QCOMPARE(view->rowHeight(2999), 24);
+        QCOMPARE(view->columnWidth(1), 250);
+    }
+
+    void withoutExceptionListTheStatusSaysSo()
+    {
+        TestDataFolder folder;
+        writeRealLists(folder);
+        folder.remove(DataFiles::exceptionList);
+        MainWindow window;
+        pressConvert(window);
+        QCOMPARE(statusOf(window), QString("変換しました: %1 件（例外コード表 reigai.csv なし）")
+                                       .arg(folder.read(DataFiles::displayList).count('\n')));
+    }
+
+    // Every other ending keeps the list and the table, and says which file
+    // is at fault.
+    void failureIsTold_data()
+    {
+        QTest::addColumn<QString>("broken");
+        QTest::addColumn<QString>("status");
+        const QString unopenable = "%1 を開けません。一覧は変わっていません";
+        QTest::newRow("product list missing") << DataFiles::productList << unopenable;
+        QTest::newRow("generic-name list missing") << DataFiles::genericNameList << unopenable;
+        QTest::newRow("exception list unreadable") << DataFiles::exceptionList << unopenable;
+        QTest::newRow("display list not replaceable")
+            << DataFiles::displayList << "%1 に書き込めません。一覧は変わっていません";
+        QTest::newRow("no drug in the product list")
+            << "header only"
+            << "%1 から薬剤を読み取れません。一覧は変わっていません";
+    }
+
+    void failureIsTold()
+    {
+        QFETCH(QString, broken);
+        QFETCH(QString, status);
+
+        TestDataFolder folder;
+        writeRealLists(folder);
+        MainWindow window;
+        pressConvert(window);
+        MainWindowProbe state(window);
+        const QStringList rowsBefore = tableRows(state.model(), 3000);
+        const QString path =
+            native(folder, broken == "header only" ? DataFiles::productList : broken);
+        if (broken == "header only") {
+            folder.write(DataFiles::productList, header10);
+        } else {
+            folder.remove(broken);
+            if (broken == DataFiles::displayList || broken == DataFiles::exceptionList)
+                QVERIFY(QDir(folder.path(".")).mkdir(broken));
+        }
+
+        pressConvert(window);
+        QCOMPARE(statusOf(window), status.arg(path));
+        QCOMPARE(tableRows(state.model(), 3000), rowsBefore);
+        QCOMPARE(state.rowLimit(), 3000);
+    }
+};
+
+QTEST_MAIN(TestConvertButton)
+#include "tst_convertbutton.moc"
