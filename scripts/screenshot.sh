@@ -6,6 +6,6 @@ png=$2
 "$program" &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^MainWindow$' | head -1)
+window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" | head -1)
 sleep 1 # let the first paint finish
 import -window "$window" "$png"
