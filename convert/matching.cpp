@@ -155,7 +155,7 @@ public:
             Csv::forEachCell(record, [&](int number, QStringView raw) {
                 if (number == 2)
                     code = Csv::cellView(raw, codeStorage);
-                else
+                else if (number == 3)
                     name = Csv::cellView(raw, nameStorage);
                 return number < 3;
             });

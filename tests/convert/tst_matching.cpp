@@ -260,6 +260,11 @@ private slots:
             << QStringList{"h", product("A", "G1", "1", sen, "S", false)}
             << QStringList{"", "x", "x,G1ZZZ,short", "x,,y,,,,", "x,G1ZZZ,,,,,"}
             << QStringList{"A,"};
+        QTest::newRow("quoted cells around the code and the name")
+            << QStringList{"h", product("A", "G1", "1", sen, "S", false),
+                           product("B", "G2", "1", sen, "S", false)}
+            << QStringList{"\"内用薬\",G1ZZZ,g1,,,,", "\"外用薬\",\"G2ZZZ\",\"g\"\"2\",,,,"}
+            << QStringList{"A,g1", "B,g\"2"};
         QTest::newRow("a name with a comma or line break is not shown cut")
             << QStringList{"h", product("A", "G1", "1", sen, "S", false),
                            product("B", "G2", "1", sen, "S", false)}
