@@ -36,6 +36,7 @@ QStandardItemModel *createModel(QObject *parent)
 
 void resetModel(QStandardItemModel *model)
 {
+    model->clear();
     model->setRowCount(minimumRows);
     model->setColumnCount(columnCount);
     setHeaderItems(model);

@@ -20,7 +20,8 @@ constexpr int conversionRowHeight = 24;
 // A new model of minimumRows x columnCount empty cells with both header items.
 QStandardItemModel *createModel(QObject *parent);
 
-// Gives a cleared model its size and header items again.
+// Empties the model (rows, columns, header items) and gives it its size
+// and header items again.
 void resetModel(QStandardItemModel *model);
 
 // Writes the rows into an empty model, first growing it in one step when

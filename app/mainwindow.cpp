@@ -139,7 +139,6 @@ void MainWindow::on_pushButton_clicked()
         lookupLines = *outcome.lookupLines;
     // Every other ending keeps the old list on disk, so the table stays too.
     if (outcome.ending == ConversionEnding::Completed) {
-        model->clear();
         DrugTableView::resetModel(model);
         nextRow =
             showDisplayList(ui->tableView, model, DrugTableView::conversionRowHeight).value_or(0);
@@ -215,13 +214,13 @@ void MainWindow::jumpToInitial(QString key)
     else if (key == tr("漢字"))
         key = tr("塩");
     const int row = firstRowStartingWith(model, key, rowLimit);
+    const QModelIndex match = model->index(row, 0);
     QTableView *view = ui->tableView;
-    view->setCurrentIndex(model->index(row, 0));
+    view->setCurrentIndex(match);
     // Keep the rows after the match in sight, not just the match itself.
     view->scrollTo(model->index(row + lookAheadRows, 0), QAbstractItemView::EnsureVisible);
     // Where the look-ahead pushed the match out of sight (it is longer than
     // the rows the view shows), the match goes to the top instead.
-    const QModelIndex match = model->index(row, 0);
     if (match.isValid() && view->model() == model && !isWhollyInSight(view, row))
         view->scrollTo(match, QAbstractItemView::PositionAtTop);
 }

@@ -227,8 +227,7 @@ void writeText(const QString &path, const QString &text)
 void benchConversion(const Lists &lists)
 {
     QTemporaryDir dir;
-    const ConversionPaths paths{dir.filePath("ippan.csv"), dir.filePath("senkou.csv"),
-                                dir.filePath("iporg.csv"), dir.filePath("reigai.csv")};
+    const ConversionPaths paths = ConversionPaths::inFolder(dir.path());
     writeText(paths.productList, lists.products.join("\r\n") + "\r\n");
     writeText(paths.genericNameList, lists.genericText);
     writeText(paths.exceptionList, lists.exceptionText);

@@ -6,6 +6,7 @@
 #include "data/datafiles.h"
 #include "data/datafolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
@@ -50,10 +51,16 @@ bool writeLines(QSaveFile &file, const QStringList &lines)
 }
 } // namespace
 
+ConversionPaths ConversionPaths::inFolder(const QString &folder)
+{
+    const QDir dir(folder);
+    return {dir.filePath(DataFiles::displayList), dir.filePath(DataFiles::productList),
+            dir.filePath(DataFiles::genericNameList), dir.filePath(DataFiles::exceptionList)};
+}
+
 ConversionPaths ConversionPaths::inDataFolder()
 {
-    return {dataFilePath(DataFiles::displayList), dataFilePath(DataFiles::productList),
-            dataFilePath(DataFiles::genericNameList), dataFilePath(DataFiles::exceptionList)};
+    return inFolder(dataFolder());
 }
 
 QStringList readProductList(QIODevice &device, const CheckMessage &checkMessage)

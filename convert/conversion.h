@@ -15,6 +15,8 @@ struct ConversionPaths {
     QString genericNameList;
     QString exceptionList; // optional: a missing file takes no part
 
+    // The four files in `folder`; inDataFolder() in the program's data folder.
+    static ConversionPaths inFolder(const QString &folder);
     static ConversionPaths inDataFolder();
 };
 

@@ -9,7 +9,6 @@
 #include <QStringView>
 
 #include <deque>
-
 #include <vector>
 
 namespace

@@ -1,7 +1,5 @@
 #include "support/testdatafolder.h"
 
-#include "data/datafiles.h"
-
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -34,8 +32,7 @@ QString TestDataFolder::path(const QString &fileName) const
 
 ConversionPaths TestDataFolder::paths() const
 {
-    return {path(DataFiles::displayList), path(DataFiles::productList),
-            path(DataFiles::genericNameList), path(DataFiles::exceptionList)};
+    return ConversionPaths::inFolder(dir.path());
 }
 
 void TestDataFolder::write(const QString &fileName, const QByteArray &bytes) const
