@@ -8,8 +8,8 @@
 #include "convert/exceptioncodes.h"
 #include "convert/matching.h"
 #include "data/csvrecords.h"
-#include "data/lines.h"
 #include "support/literalmatching.h"
+#include "support/splitting.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -192,10 +192,9 @@ Prepared prepare(const Lists &lists)
 
 int match(const Lists &lists, const Prepared &p)
 {
-    int lines = 0;
-    matchBrandsToGenerics(lists.products, p.genericRecords, exceptionCodesFrom(p.exceptionRecords),
-                          [&lines](const QString &) { ++lines; });
-    return lines;
+    return matchBrandsToGenerics(lists.products, p.genericRecords,
+                                 exceptionCodesFrom(p.exceptionRecords))
+        .size();
 }
 
 void benchShape(const char *name, const Lists &lists)
@@ -205,9 +204,9 @@ void benchShape(const char *name, const Lists &lists)
         for (const QString &line : lists.products)
             splitLine(line);
         for (const QString &record : p.genericRecords)
-            Csv::splitRecord(record);
+            splitRecord(record);
         for (const QString &record : p.exceptionRecords)
-            Csv::splitRecord(record);
+            splitRecord(record);
     });
     int lines = 0;
     const double matching = medianMs(7, [&] { lines = match(lists, p); });
@@ -242,9 +241,9 @@ void benchConversion(const Lists &lists)
         for (const QString &line : readProductList(products, ignore))
             splitLine(line);
         for (const QString &record : readMasterRecords(generics))
-            Csv::splitRecord(record);
+            splitRecord(record);
         for (const QString &record : readMasterRecords(exceptions))
-            Csv::splitRecord(record);
+            splitRecord(record);
     });
     ConversionOutcome outcome;
     const double command = medianMs(11, [&] { outcome = runConversion(paths, ignore); });

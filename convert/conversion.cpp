@@ -32,15 +32,6 @@ std::optional<QStringList> readMasterFile(const QString &path)
     return readMasterRecords(file);
 }
 
-QStringList matchedLines(const QStringList &productLines, const QStringList &lookupLines,
-                         const ExceptionCodes &exceptionCodes)
-{
-    QStringList lines;
-    matchBrandsToGenerics(productLines, lookupLines, exceptionCodes,
-                          [&lines](const QString &line) { lines.append(line); });
-    return lines;
-}
-
 bool writeLines(QSaveFile &file, const QStringList &lines)
 {
     QTextStream out(&file);
@@ -128,7 +119,7 @@ ConversionOutcome runConversion(const ConversionPaths &paths, const CheckMessage
     }
 
     const QStringList lines =
-        matchedLines(*outcome.productLines, *outcome.lookupLines, exceptionCodes);
+        matchBrandsToGenerics(*outcome.productLines, *outcome.lookupLines, exceptionCodes);
     if (lines.isEmpty())
         return ended(outcome, ConversionEnding::NothingProduced, paths.productList);
     if (!writeLines(displayList, lines))

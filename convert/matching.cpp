@@ -28,24 +28,27 @@ bool isFlag(QStringView flag)
 
 // The fields of a product record that the walk uses, as views into the line.
 struct ProductRecord {
-    QStringView code;      // field 2
-    QStringView group;     // field 3
-    QStringView matchText; // field 6
-    QStringView brand;     // field 8
-    bool flagged;          // field 12
-    bool originator;       // field 11
-    QStringView secondary; // field 13
+    QStringView code;
+    QStringView group;
+    QStringView matchText;
+    QStringView brand;
+    bool originator;
+    bool flagged;
+    QStringView secondary;
 };
 
 std::vector<ProductRecord> parseProducts(const QStringList &lines, const Texts &texts)
 {
-    static const int numbers[] = {2, 3, 6, 8, 11, 12, 13};
+    using namespace ProductField;
+    static const int numbers[] = {Code, Group, MatchText, Brand, Category, Flag, SecondaryKey};
     std::vector<ProductRecord> records;
     records.reserve(lines.size());
     for (const QString &line : lines) {
-        QStringView f[7];
-        pickFields(line, numbers, f);
-        records.push_back({f[0], f[1], f[2], f[3], isFlag(f[5]), f[4] == texts.originator, f[6]});
+        QStringView code, group, matchText, brand, category, flag, secondary;
+        QStringView *fields[] = {&code, &group, &matchText, &brand, &category, &flag, &secondary};
+        pickFields(line, numbers, fields);
+        records.push_back(
+            {code, group, matchText, brand, category == texts.originator, isFlag(flag), secondary});
     }
     return records;
 }
@@ -226,29 +229,37 @@ private:
 
 } // namespace
 
-void matchBrandsToGenerics(const QStringList &productLines, const QStringList &genericRecords,
-                           const ExceptionCodes &exceptionCodes, const LineSink &sink)
+QStringList matchBrandsToGenerics(const QStringList &productLines,
+                                  const QStringList &genericRecords,
+                                  const ExceptionCodes &exceptionCodes)
 {
     const Texts texts;
     const std::vector<ProductRecord> records = parseProducts(productLines, texts);
     const Lookup lookup(genericRecords, exceptionCodes);
     RunScanner runs(records);
+    QStringList lines;
     int k = 1;
     while (k < int(records.size())) {
         const ProductRecord &a = records.at(k);
         if (a.flagged) {
             const QStringView *name = lookup.nameFor(a.code);
             if (name)
-                sink(a.brand % QLatin1Char(',') % *name);
+                lines.append(a.brand % QLatin1Char(',') % *name);
             else
-                sink(a.brand % texts.noGenericName);
+                lines.append(a.brand % texts.noGenericName);
             k = runs.nextAfter(k);
             continue;
         }
-        // A quasi-originator without the flag is a brand record with nothing
-        // to show: no line, since every display-list line needs both fields.
-        if (a.originator)
-            sink(a.brand % QLatin1Char(',') % texts.noGenericProduct);
+        // Some originators have no generic product yet do have an official
+        // generic name; the master is asked before "後発なし" is written.
+        if (a.originator) {
+            const QStringView *name = lookup.nameFor(a.code);
+            const QStringView generic = name ? *name : QStringView(texts.noGenericProduct);
+            lines.append(a.brand % QLatin1Char(',') % generic);
+        }
+        // A quasi-originator without the flag, like any other record, makes
+        // no line.
         ++k;
     }
+    return lines;
 }

@@ -119,14 +119,4 @@ int cellCount(QStringView record)
     });
     return count;
 }
-
-QStringList splitRecord(QStringView record)
-{
-    QStringList cells;
-    forEachCell(record, [&cells](int, QStringView raw) {
-        cells.append(cellText(raw));
-        return true;
-    });
-    return cells;
-}
 } // namespace Csv

@@ -49,5 +49,4 @@ QString cellText(QStringView raw);
 QStringView cellView(QStringView raw, QString &storage);
 
 int cellCount(QStringView record);
-QStringList splitRecord(QStringView record);
 } // namespace Csv

@@ -16,9 +16,9 @@ DisplayList readDisplayList(const QString &path)
     QTextStream in(&file);
     QString line;
     while (list.rows.size() < DataFiles::displayListMaxLines && in.readLineInto(&line)) {
-        QStringView fields[2];
-        pickFields(line, {1, 2}, fields);
-        list.rows.append({fields[0].toString(), fields[1].toString()});
+        QStringView brand, generic;
+        pickFields(line, {1, 2}, {&brand, &generic});
+        list.rows.append({brand.toString(), generic.toString()});
     }
     return list;
 }

@@ -24,25 +24,18 @@ template <typename Visit> void forEachField(QStringView line, Visit visit)
     }
 }
 
-// Picks fields `numbers` (1-based, ascending) out of `line` in one pass;
-// a field the line does not have reads as empty.
+// Picks fields `numbers` (1-based, ascending) out of `line` in one pass
+// into *out[i]; a field the line does not have reads as empty.
 template <int Count>
-void pickFields(QStringView line, const int (&numbers)[Count], QStringView (&out)[Count])
+void pickFields(QStringView line, const int (&numbers)[Count], QStringView *const (&out)[Count])
 {
     int wanted = 0;
     forEachField(line, [&](int number, QStringView field) {
         if (number == numbers[wanted])
-            out[wanted++] = field;
+            *out[wanted++] = field;
         return wanted < Count;
     });
 }
 
-QStringList splitLine(const QString &line);
-
-// Field `number` (1-based) of a split line; a field the line does not have
-// reads as empty text, so short lines never index past the split result.
-QString fieldAt(const QStringList &fields, int number);
-
 // A code without its last three characters; empty for three or fewer.
 QStringView lookupKey(QStringView code);
-QString lookupKey(const QString &code);

@@ -165,6 +165,7 @@ private slots:
     void everySlotFindsItsWidget()
     {
         connectionWarnings.clear();
+        TestDataFolder folder;
         previousHandler = qInstallMessageHandler(recordConnectionWarnings);
         {
             MainWindow window;

@@ -185,6 +185,24 @@ private slots:
         QCOMPARE(folder.files(), (QStringList{"iporg.csv", "ippan.csv", "senkou.csv"}));
     }
 
+    // The whole lists of 2025-08-14 as a spreadsheet saves them: the price
+    // list's three sheets joined under the first one's header, the master's
+    // two sheets.
+    void publishedListsGiveTheExpectedDisplayList()
+    {
+        TestDataFolder folder;
+        folder.write(DataFiles::productList, joinedPublishedPriceList());
+        folder.write(DataFiles::genericNameList,
+                     fixtureFile("published-csv/ippanmeishohoumaster_250814-main.csv"));
+        folder.write(DataFiles::exceptionList,
+                     fixtureFile("published-csv/ippanmeishohoumaster_250814-exceptions.csv"));
+        const Run run(folder);
+        QCOMPARE(run.outcome.ending, ConversionEnding::Completed);
+        QCOMPARE(run.outcome.exceptionCodes, std::optional<int>(80));
+        const QByteArray list = folder.read(DataFiles::displayList);
+        QCOMPARE(list, fixtureFile("ippan-20250814.csv"));
+    }
+
     // A product list that yields no line keeps the user's list byte for byte.
     void productListWithoutDrugsKeepsTheOldList_data()
     {

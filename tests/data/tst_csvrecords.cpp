@@ -1,5 +1,6 @@
 #include "data/csvrecords.h"
 #include "support/literalmatching.h"
+#include "support/splitting.h"
 
 #include <QtTest>
 
@@ -10,7 +11,7 @@ QStringList fastRecords(const QString &text, int maxRecords)
 {
     QStringList out;
     for (const QString &record : Csv::readRecords(text, maxRecords))
-        out << Csv::splitRecord(record).join('|');
+        out << splitRecord(record).join('|');
     return out;
 }
 

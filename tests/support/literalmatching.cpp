@@ -1,6 +1,10 @@
 #include "support/literalmatching.h"
 
+#include "convert/matching.h"
+
 #include <QCoreApplication>
+
+#include <optional>
 
 namespace
 {
@@ -22,7 +26,7 @@ QString keyOf(QString code)
 
 bool flagged(const QStringList &fields)
 {
-    return field(fields, 12) == "1" || field(fields, 12) == "○";
+    return field(fields, ProductField::Flag) == "1" || field(fields, ProductField::Flag) == "○";
 }
 
 // Whether a lone quote (one not doubled) comes anywhere from `from` on.
@@ -64,21 +68,25 @@ QString mappedCode(const QString &productCode, const QVector<QStringList> &excep
     return QString();
 }
 
-QString lookUp(const QStringList &brand, const QVector<QStringList> &generics,
-               const QVector<QStringList> &exceptions)
+// The brand's generic name, or nothing when none is found or it would not
+// fit a display-list line.
+std::optional<QString> genericNameOf(const QStringList &brand, const QVector<QStringList> &generics,
+                                     const QVector<QStringList> &exceptions)
 {
-    QString code = mappedCode(field(brand, 2), exceptions);
+    using namespace ProductField;
+    QString code = mappedCode(field(brand, Code), exceptions);
     if (code.isNull())
-        code = field(brand, 2);
-    for (const QStringList &g : generics) {
-        if (g.size() < 7 || field(g, 2).isEmpty() || keyOf(field(g, 2)) != keyOf(code))
+        code = field(brand, Code);
+    for (const QStringList &record : generics) {
+        const QString genericCode = field(record, 2);
+        if (record.size() < 7 || genericCode.isEmpty() || keyOf(genericCode) != keyOf(code))
             continue;
-        const QString name = field(g, 3);
+        const QString name = field(record, 3);
         if (name.contains(',') || name.contains('\n') || name.contains('\r'))
-            break;
-        return field(brand, 8) + "," + name;
+            return std::nullopt;
+        return name;
     }
-    return field(brand, 8) + ",一般名なし";
+    return std::nullopt;
 }
 } // namespace
 
@@ -128,48 +136,62 @@ QVector<QStringList> literalRecords(const QString &text, int maxRecords)
 QStringList literalMatching(const QStringList &productLines, const QString &genericListText,
                             const QString &exceptionListText)
 {
+    using namespace ProductField;
     const QString originator = QCoreApplication::translate("MainWindow", "先発品");
-    const QString quasi = QCoreApplication::translate("MainWindow", "準先発品");
-    const QString noGeneric = QCoreApplication::translate("MainWindow", "後発なし");
+    const QString quasiOriginator = QCoreApplication::translate("MainWindow", "準先発品");
+    const QString noGenericProduct = QCoreApplication::translate("MainWindow", "後発なし");
     const QVector<QStringList> generics = literalRecords(genericListText);
     const QVector<QStringList> exceptions =
         exceptionListText.isNull() ? QVector<QStringList>() : literalRecords(exceptionListText);
-    QStringList out;
+    QStringList lines;
     const int n = productLines.size();
     int k = 1;
     while (k < n) {
-        const QStringList a = plainSplit(productLines.at(k));
-        const bool brand = flagged(a) || field(a, 11) == originator || field(a, 11) == quasi;
-        if (brand && flagged(a)) {
+        const QStringList brand = plainSplit(productLines.at(k));
+        const bool brandRecord = flagged(brand) || field(brand, Category) == originator ||
+                                 field(brand, Category) == quasiOriginator;
+        if (brandRecord && flagged(brand)) {
+            // The run scan: where the walk goes on.
             int m = k + 1;
             for (;;) {
                 if (m >= n) {
-                    const QStringList z = plainSplit(productLines.at(n - 1));
-                    if (!(field(z, 3) == field(a, 3) && !flagged(z) && field(z, 11) != originator))
+                    const QStringList last = plainSplit(productLines.at(n - 1));
+                    const bool walkComesBack = field(last, Group) == field(brand, Group) &&
+                                               !flagged(last) &&
+                                               field(last, Category) != originator;
+                    if (!walkComesBack)
                         k = n - 1;
                     break;
                 }
-                const QStringList b = plainSplit(productLines.at(m));
-                if (flagged(b) && field(b, 3) == field(a, 3) && field(b, 13) == field(a, 13) &&
-                    field(b, 8) == field(a, 8)) {
+                const QStringList scanned = plainSplit(productLines.at(m));
+                const bool repeat = flagged(scanned) &&
+                                    field(scanned, Group) == field(brand, Group) &&
+                                    field(scanned, SecondaryKey) == field(brand, SecondaryKey) &&
+                                    field(scanned, Brand) == field(brand, Brand);
+                if (repeat) {
                     ++m;
                     continue;
                 }
-                if (field(b, 3) != field(a, 3) || flagged(b) || field(b, 11) == originator) {
+                const bool foreignStop = field(scanned, Group) != field(brand, Group) ||
+                                         flagged(scanned) || field(scanned, Category) == originator;
+                if (foreignStop) {
                     k = m - 1;
                     break;
                 }
-                if (field(b, 6).contains(field(b, 3))) {
+                const bool matchStop = field(scanned, MatchText).contains(field(scanned, Group));
+                if (matchStop) {
                     k = m;
                     break;
                 }
                 ++m;
             }
-            out << lookUp(a, generics, exceptions);
-        } else if (brand && field(a, 11) == originator) {
-            out << field(a, 8) + "," + noGeneric;
+            const std::optional<QString> name = genericNameOf(brand, generics, exceptions);
+            lines << field(brand, Brand) + "," + name.value_or("一般名なし");
+        } else if (brandRecord && field(brand, Category) == originator) {
+            const std::optional<QString> name = genericNameOf(brand, generics, exceptions);
+            lines << field(brand, Brand) + "," + name.value_or(noGenericProduct);
         }
         ++k;
     }
-    return out;
+    return lines;
 }

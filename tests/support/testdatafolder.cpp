@@ -86,3 +86,14 @@ QByteArray fixtureFile(const QString &name)
 {
     return readWhole(QStringLiteral(IPPAN_FIXTURES_DIR "/") + name);
 }
+
+QByteArray joinedPublishedPriceList()
+{
+    QByteArray joined;
+    for (const char *part : {"01", "02", "03"}) {
+        const QByteArray sheet = fixtureFile(
+            QStringLiteral("published-csv/tp20250814-01_%1.csv").arg(QLatin1String(part)));
+        joined += joined.isEmpty() ? sheet : sheet.mid(sheet.indexOf('\n') + 1);
+    }
+    return joined;
+}

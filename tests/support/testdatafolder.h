@@ -35,3 +35,7 @@ QByteArray numberedDisplayLines(int count, const char *lineEnd = "\n");
 // A file of the demo data in sample/, or of tests/fixtures/.
 QByteArray sampleFile(const QString &name);
 QByteArray fixtureFile(const QString &name);
+
+// The price list of 2025-08-14 as one senkou.csv: the CSV exports of its
+// three workbooks joined in file order under the first one's header.
+QByteArray joinedPublishedPriceList();
