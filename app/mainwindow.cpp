@@ -67,9 +67,29 @@ QString endingText(const ConversionOutcome &outcome)
         return translated("変換しました: %1 件（例外コード表 reigai.csv なし）")
             .arg(outcome.linesWritten);
     case ConversionEnding::ListUnopenable:
-        return translated("%1 を開けません。一覧は変わっていません").arg(path);
+    case ConversionEnding::NotRegularFile:
+        return translated("%1 を開けません（%2）。一覧は変わっていません").arg(path, outcome.reason);
     case ConversionEnding::DisplayListUnwritable:
-        return translated("%1 に書き込めません。一覧は変わっていません").arg(path);
+        return translated("%1 に書き込めません（%2）。一覧は変わっていません")
+            .arg(path, outcome.reason);
+    case ConversionEnding::ReadFailed:
+        return translated("%1 を読み取れません（%2）。一覧は変わっていません")
+            .arg(path, outcome.reason);
+    case ConversionEnding::TooLarge:
+        return translated("%1 が大きすぎます（%2）。一覧は変わっていません")
+            .arg(path, outcome.reason);
+    case ConversionEnding::WrongEncoding:
+        return translated("%1 の文字コードが違います（%2）。システムの文字コードで保存し直して"
+                          "ください。一覧は変わっていません")
+            .arg(path, outcome.reason);
+    case ConversionEnding::NoGenericNames:
+        return translated("%1 から先発品の一般名が1つも見つかりません。一般名処方マスタの本体の"
+                          "シートか確かめてください。一覧は変わっていません")
+            .arg(path);
+    case ConversionEnding::NoExceptionCodes:
+        return translated("%1 に例外コードが1つもありません。一般名処方マスタの例外コード品目"
+                          "対照表か確かめてください。一覧は変わっていません")
+            .arg(path);
     case ConversionEnding::NothingProduced:
         return translated("%1 から薬剤を読み取れません。一覧は変わっていません").arg(path);
     }

@@ -8,6 +8,7 @@
 #include "convert/exceptioncodes.h"
 #include "convert/matching.h"
 #include "data/csvrecords.h"
+#include "data/datafiles.h"
 #include "support/literalmatching.h"
 #include "support/splitting.h"
 
@@ -184,8 +185,10 @@ struct Prepared {
 Prepared prepare(const Lists &lists)
 {
     Prepared p;
-    p.genericRecords = genericNameRecords(Csv::readRecords(lists.genericText, limit));
-    p.exceptionRecords = Csv::readRecords(lists.exceptionText, limit);
+    p.genericRecords = genericNameRecords(
+        Csv::readRecords(lists.genericText, limit, DataFiles::maxCellChars).records);
+    p.exceptionRecords =
+        Csv::readRecords(lists.exceptionText, limit, DataFiles::maxCellChars).records;
     p.codes = exceptionCodesFrom(p.exceptionRecords);
     return p;
 }
@@ -194,7 +197,7 @@ int match(const Lists &lists, const Prepared &p)
 {
     return matchBrandsToGenerics(lists.products, p.genericRecords,
                                  exceptionCodesFrom(p.exceptionRecords))
-        .size();
+        .lines.size();
 }
 
 void benchShape(const char *name, const Lists &lists)
@@ -238,11 +241,11 @@ void benchConversion(const Lists &lists)
         products.open(QIODevice::ReadOnly);
         generics.open(QIODevice::ReadOnly);
         exceptions.open(QIODevice::ReadOnly);
-        for (const QString &line : readProductList(products, ignore))
+        for (const QString &line : readProductList(products, ignore).lines)
             splitLine(line);
-        for (const QString &record : readMasterRecords(generics))
+        for (const QString &record : readMasterRecords(generics).lines)
             splitRecord(record);
-        for (const QString &record : readMasterRecords(exceptions))
+        for (const QString &record : readMasterRecords(exceptions).lines)
             splitRecord(record);
     });
     ConversionOutcome outcome;

@@ -24,34 +24,52 @@ struct ConversionPaths {
 // run goes on however it is closed.
 using CheckMessage = std::function<void(int position, int commas)>;
 
+// How a run ended. Every ending but Completed keeps the old display list
+// byte for byte.
 enum class ConversionEnding {
     Completed,             // the new display list is in place
-    DisplayListUnwritable, // the old list is kept
-    ListUnopenable,        // a raw list is there but cannot be read; old list kept
-    NothingProduced,       // the product list gave no line; old list kept
+    DisplayListUnwritable, // it cannot be replaced
+    ListUnopenable,        // a list is missing, or there but cannot be opened
+    NotRegularFile,        // a pipe, device, directory or broken link in a list's place
+    ReadFailed,            // the system reported an error while reading
+    TooLarge,              // a line or cell, or the whole list, beyond any real list
+    WrongEncoding,         // not text in the system's encoding (or UTF-8/16 with a BOM)
+    NoGenericNames,        // no flagged brand finds a generic name: not the master's main sheet
+    NoExceptionCodes,      // the exception list maps no product: not the exception sheet
+    NothingProduced,       // the product list gave no line
 };
 
 struct ConversionOutcome {
     ConversionEnding ending = ConversionEnding::Completed;
     QString path;                            // the file the ending is about
+    QString reason;                          // the system's words, where it gave any
     std::optional<QStringList> productLines; // when the product list was read
     std::optional<QStringList> lookupLines;  // when the generic-name list was read
     int linesWritten = 0;
     std::optional<int> exceptionCodes; // product codes mapped, when reigai.csv took part
 };
 
+// A list read, or why it could not be.
+struct ListRead {
+    ConversionEnding problem = ConversionEnding::Completed;
+    QString reason;
+    QStringList lines; // lines or records
+};
+
 // Reads the product list (header first, at most 30000 lines), calling
 // `checkMessage` when one of its first two lines has 9 commas or fewer or
-// is missing.
-QStringList readProductList(QIODevice &device, const CheckMessage &checkMessage);
+// is missing. Lines, bytes and the decoding are bounded and checked.
+ListRead readProductList(QIODevice &device, const CheckMessage &checkMessage);
 
-// The first 30000 records of one of the master's sheets (see Csv).
-QStringList readMasterRecords(QIODevice &device);
+// The first 30000 records of one of the master's sheets (see Csv), with the
+// same bounds and checks.
+ListRead readMasterRecords(QIODevice &device);
 
 // The generic-name records among them: those of seven cells or more.
 QStringList genericNameRecords(const QStringList &records);
 
 // The whole "変換" command: reads the raw lists, matches brands to generic
 // names and replaces the display list with the lines produced. The old list
-// is replaced only by a complete new one that holds at least one line.
+// is replaced only by a complete new one that holds at least one line and
+// could be right (see ConversionEnding).
 ConversionOutcome runConversion(const ConversionPaths &paths, const CheckMessage &checkMessage);

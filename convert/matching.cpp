@@ -229,24 +229,28 @@ private:
 
 } // namespace
 
-QStringList matchBrandsToGenerics(const QStringList &productLines,
-                                  const QStringList &genericRecords,
-                                  const ExceptionCodes &exceptionCodes)
+MatchedLines matchBrandsToGenerics(const QStringList &productLines,
+                                   const QStringList &genericRecords,
+                                   const ExceptionCodes &exceptionCodes)
 {
     const Texts texts;
     const std::vector<ProductRecord> records = parseProducts(productLines, texts);
     const Lookup lookup(genericRecords, exceptionCodes);
     RunScanner runs(records);
-    QStringList lines;
+    MatchedLines matched;
+    QStringList &lines = matched.lines;
     int k = 1;
     while (k < int(records.size())) {
         const ProductRecord &a = records.at(k);
         if (a.flagged) {
             const QStringView *name = lookup.nameFor(a.code);
-            if (name)
+            ++matched.flaggedBrands;
+            if (name) {
                 lines.append(a.brand % QLatin1Char(',') % *name);
-            else
+            } else {
                 lines.append(a.brand % texts.noGenericName);
+                ++matched.flaggedWithoutName;
+            }
             k = runs.nextAfter(k);
             continue;
         }
@@ -261,5 +265,5 @@ QStringList matchBrandsToGenerics(const QStringList &productLines,
         // no line.
         ++k;
     }
-    return lines;
+    return matched;
 }

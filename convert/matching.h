@@ -65,8 +65,14 @@ enum : int {
 };
 }
 
-// Walks the product list (header at position 0) and returns one
-// display-list line per brand, in order. Pure logic: no files, no widgets.
-QStringList matchBrandsToGenerics(const QStringList &productLines,
-                                  const QStringList &genericRecords,
-                                  const ExceptionCodes &exceptionCodes);
+struct MatchedLines {
+    QStringList lines;          // one display-list line per brand, in order
+    int flaggedBrands = 0;      // lines made for flagged brands
+    int flaggedWithoutName = 0; // of those, the lines that read 一般名なし
+};
+
+// Walks the product list (header at position 0) and makes the display-list
+// lines. Pure logic: no files, no widgets.
+MatchedLines matchBrandsToGenerics(const QStringList &productLines,
+                                   const QStringList &genericRecords,
+                                   const ExceptionCodes &exceptionCodes);

@@ -32,6 +32,20 @@ qsizetype closingQuote(QStringView text, qsizetype open, qsizetype lastOddRun)
     }
 }
 
+// Whether the text of a raw cell is longer than `maxChars`; the raw cell
+// may also hold its quotes and the CR of a CRLF line end.
+bool isOverlong(QStringView raw, qsizetype maxChars)
+{
+    if (raw.size() <= maxChars)
+        return false;
+    // Quotes at most halve a cell's raw length.
+    if (raw.size() > 2 * maxChars + 3)
+        return true;
+    if (raw.endsWith(QLatin1Char('\r')))
+        raw.chop(1);
+    return raw.size() > maxChars && cellText(raw).size() > maxChars;
+}
+
 qsizetype plainCellEnd(QStringView text, qsizetype pos)
 {
     for (; pos < text.size(); ++pos) {
@@ -65,23 +79,32 @@ qsizetype cellEnd(QStringView text, qsizetype pos, qsizetype lastOddRun)
     return plainCellEnd(text, pos);
 }
 
-QStringList readRecords(QStringView text, int maxRecords)
+Records readRecords(QStringView text, int maxRecords, qsizetype maxCellChars)
 {
-    QStringList records;
+    Records read;
     const qsizetype lastOddRun = lastOddQuoteRun(text);
     qsizetype pos = 0;
-    while (pos < text.size() && records.size() < maxRecords) {
+    while (pos < text.size() && read.records.size() < maxRecords) {
         const qsizetype start = pos;
-        qsizetype end = cellEnd(text, pos, lastOddRun);
-        while (end < text.size() && text.at(end) == QLatin1Char(','))
-            end = cellEnd(text, end + 1, lastOddRun);
+        qsizetype cellStart = pos;
+        qsizetype end = cellEnd(text, cellStart, lastOddRun);
+        for (;;) {
+            if (isOverlong(text.mid(cellStart, end - cellStart), maxCellChars)) {
+                read.overlongCell = true;
+                return read;
+            }
+            if (end == text.size() || text.at(end) != QLatin1Char(','))
+                break;
+            cellStart = end + 1;
+            end = cellEnd(text, cellStart, lastOddRun);
+        }
         QStringView record = text.mid(start, end - start);
         if (end < text.size() && record.endsWith(QLatin1Char('\r')))
             record.chop(1);
-        records.append(record.toString());
+        read.records.append(record.toString());
         pos = end + 1;
     }
-    return records;
+    return read;
 }
 
 QString cellText(QStringView raw)

@@ -24,8 +24,14 @@ qsizetype lastOddQuoteRun(QStringView text);
 // that ends it, or text.size().
 qsizetype cellEnd(QStringView text, qsizetype pos, qsizetype lastOddRun);
 
-// The first `maxRecords` records of `text`, each without its line end.
-QStringList readRecords(QStringView text, int maxRecords);
+struct Records {
+    QStringList records;       // each without its line end
+    bool overlongCell = false; // reading stopped at a cell longer than allowed
+};
+
+// The first `maxRecords` records of `text`; reading stops at a cell of more
+// than `maxCellChars` characters, which no spreadsheet cell holds.
+Records readRecords(QStringView text, int maxRecords, qsizetype maxCellChars);
 
 // Calls visit(number, raw) for each cell of one record, numbered from 1,
 // until visit returns false; `raw` is the cell as written, quotes included.

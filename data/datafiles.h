@@ -15,4 +15,15 @@ inline const QString exceptionList = QStringLiteral("reigai.csv");
 constexpr int displayListMaxLines = 10000;
 // Lines of the product list, records of the master's two sheets.
 constexpr int rawListMaxRecords = 30000;
+
+// Bounds no real list comes near, so that no file can exhaust memory or
+// hold the window: the most a spreadsheet cell holds (a longer line or
+// cell cannot be a list's); the bytes a raw list may take before its record
+// limit, on disk and as text in memory (a real one takes under 3 MB); and
+// the bytes the start-up load reads of the display list (a real one is
+// under 1 MB).
+constexpr int maxCellChars = 32767;
+constexpr qint64 rawListMaxBytes = 64 * 1024 * 1024;
+constexpr qint64 rawListMaxChars = rawListMaxBytes / 2; // UTF-16 in memory
+constexpr qint64 displayListMaxBytes = 8 * 1024 * 1024;
 } // namespace DataFiles

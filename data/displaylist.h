@@ -14,6 +14,9 @@ struct DisplayList {
     QVector<DisplayRow> rows; // in file order, one per line read
 };
 
-// Reads at most 10000 lines of the display list at `path`. Fields after the
-// second are ignored; every line counts, empty ones too.
+// Reads at most 10000 lines of the display list at `path`, and only when it
+// is a regular file: `opened` is false for anything else, as for a missing
+// file. Fields after the second are ignored; every line counts, empty ones
+// too. A line is cut at maxCellChars characters and reading stops after
+// displayListMaxBytes, so no file can hold up the start.
 DisplayList readDisplayList(const QString &path);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTextCodec>
 #include <QtTest>
 
 namespace
@@ -135,15 +136,30 @@ private slots:
     {
         QTest::addColumn<QString>("broken");
         QTest::addColumn<QString>("status");
-        const QString unopenable = "%1 を開けません。一覧は変わっていません";
-        QTest::newRow("product list missing") << DataFiles::productList << unopenable;
-        QTest::newRow("generic-name list missing") << DataFiles::genericNameList << unopenable;
-        QTest::newRow("exception list unreadable") << DataFiles::exceptionList << unopenable;
-        QTest::newRow("display list not replaceable")
-            << DataFiles::displayList << "%1 に書き込めません。一覧は変わっていません";
+        const QString missing =
+            "%1 を開けません（No such file or directory）。一覧は変わっていません";
+        const QString notRegular = "（通常のファイルではありません）。一覧は変わっていません";
+        QTest::newRow("product list missing") << DataFiles::productList << missing;
+        QTest::newRow("generic-name list missing") << DataFiles::genericNameList << missing;
+        QTest::newRow("exception list a folder")
+            << DataFiles::exceptionList << "%1 を開けません" + notRegular;
+        QTest::newRow("display list a folder")
+            << DataFiles::displayList << "%1 に書き込めません" + notRegular;
         QTest::newRow("no drug in the product list")
             << "header only"
             << "%1 から薬剤を読み取れません。一覧は変わっていません";
+        QTest::newRow("generic-name list empty")
+            << "empty master"
+            << "%1 から先発品の一般名が1つも見つかりません。一般名処方マスタの本体のシートか確かめ"
+               "てください。一覧は変わっていません";
+        QTest::newRow("exception list empty")
+            << "empty exceptions"
+            << "%1 に例外コードが1つもありません。一般名処方マスタの例外コード品目対照表か確かめて"
+               "ください。一覧は変わっていません";
+        QTest::newRow("generic-name list in another encoding")
+            << "shift_jis master"
+            << "%1 の文字コードが違います（文字コード UTF-8 で読めない文字があります）。システムの"
+               "文字コードで保存し直してください。一覧は変わっていません";
     }
 
     void failureIsTold()
@@ -157,10 +173,22 @@ private slots:
         pressConvert(window);
         MainWindowProbe state(window);
         const QStringList rowsBefore = tableRows(state.model(), 3000);
-        const QString path =
-            native(folder, broken == "header only" ? DataFiles::productList : broken);
+        QString path = native(folder, broken);
         if (broken == "header only") {
+            path = native(folder, DataFiles::productList);
             folder.write(DataFiles::productList, header10);
+        } else if (broken == "empty master") {
+            path = native(folder, DataFiles::genericNameList);
+            folder.write(DataFiles::genericNameList, QByteArray());
+        } else if (broken == "empty exceptions") {
+            path = native(folder, DataFiles::exceptionList);
+            folder.write(DataFiles::exceptionList, QByteArray());
+        } else if (broken == "shift_jis master") {
+            path = native(folder, DataFiles::genericNameList);
+            folder.write(
+                DataFiles::genericNameList,
+                QTextCodec::codecForName("Shift_JIS")
+                    ->fromUnicode(QString::fromUtf8(sampleFile(DataFiles::genericNameList))));
         } else {
             folder.remove(broken);
             if (broken == DataFiles::displayList || broken == DataFiles::exceptionList)

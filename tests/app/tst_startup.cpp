@@ -3,6 +3,7 @@
 #include "support/mainwindowprobe.h"
 #include "support/testdatafolder.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTableView>
 #include <QTimer>
@@ -131,6 +132,45 @@ private slots:
         QCOMPARE(state.rowLimit(), 0);
         QCOMPARE(state.nextRow(), 0);
         QCOMPARE(QApplication::topLevelWidgets(), QWidgetList{&window});
+    }
+
+    // A display list that would hold up the start: the window shows at
+    // once, blank as for a missing file, or with what a few MB hold.
+    void hostileDisplayListStillShowsTheWindow_data()
+    {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<bool>("attached");
+        QTest::addColumn<int>("nextRow");
+        QTest::newRow("named pipe") << "fifo" << false << 0;
+        QTest::newRow("1.2 GB sparse") << "sparse" << true << 1;
+        QTest::newRow("overlong line") << "overlong" << true << 2;
+    }
+
+    void hostileDisplayListStillShowsTheWindow()
+    {
+        QFETCH(QString, shape);
+        QFETCH(bool, attached);
+        QFETCH(int, nextRow);
+        TestDataFolder folder;
+        if (shape == "fifo")
+            folder.makeFifo(DataFiles::displayList);
+        else if (shape == "sparse")
+            folder.makeSparse(DataFiles::displayList, 1200LL * 1024 * 1024);
+        else
+            folder.write(DataFiles::displayList, QByteArray(100000, 'x') + ",g\nA,a\n");
+
+        QElapsedTimer timer;
+        timer.start();
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        MainWindowProbe state(window);
+        auto *view = window.findChild<QTableView *>("tableView");
+        QCOMPARE(view->model() != nullptr, attached);
+        QCOMPARE(state.nextRow(), nextRow);
+        if (shape == "overlong")
+            QCOMPARE(rowsOf(state.model(), 2), (QStringList{"A|a", QString(32767, 'x') + "|"}));
     }
 
     void closingTheWindowEndsTheEventLoopWithZero()

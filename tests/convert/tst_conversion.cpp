@@ -2,8 +2,10 @@
 #include "data/datafiles.h"
 #include "support/testdatafolder.h"
 
+#include <QElapsedTimer>
 #include <QTextCodec>
 #include <QtTest>
+#include <cstring>
 
 namespace
 {
@@ -45,6 +47,87 @@ QStringList linesOf(const QByteArray &bytes)
     return lines;
 }
 
+// An endless list of one line repeated, made as it is read.
+class GeneratedDevice : public QIODevice
+{
+public:
+    explicit GeneratedDevice(const QByteArray &line) : line(line) { open(QIODevice::ReadOnly); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        for (qint64 done = 0; done < maxSize;) {
+            const qint64 at = produced % line.size();
+            const qint64 piece = qMin(maxSize - done, line.size() - at);
+            std::memcpy(data + done, line.constData() + at, size_t(piece));
+            done += piece;
+            produced += piece;
+        }
+        return maxSize;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray line;
+    qint64 produced = 0;
+};
+
+// Puts one hostile shape in the place of `name`.
+void putShape(const TestDataFolder &folder, const QString &name, const QString &shape)
+{
+    const QByteArray real = name == DataFiles::displayList ? oldList : sampleFile(name);
+    QTextCodec *sjis = QTextCodec::codecForName("Shift_JIS");
+    if (shape == "missing")
+        folder.remove(name);
+    else if (shape == "fifo")
+        folder.makeFifo(name);
+    else if (shape == "directory")
+        folder.makeDirectory(name);
+    else if (shape == "link loop")
+        folder.makeLink(name, folder.path(name));
+    else if (shape == "dangling link")
+        folder.makeLink(name, folder.path("nowhere.csv"));
+    else if (shape == "read error") // a regular file whose first read fails
+        folder.makeLink(name, "/proc/self/mem");
+    else if (shape == "sparse")
+        folder.makeSparse(name, 2500LL * 1024 * 1024, real.left(real.indexOf('\n') + 1));
+    else if (shape == "shift_jis")
+        folder.write(name, sjis->fromUnicode(QString::fromUtf8(real)));
+    else if (shape == "overlong name")
+        folder.write(name, QByteArray(real)
+                               .replace("【般】", QByteArray(40000, 'x'))
+                               .replace("ネルボン", QByteArray(40000, 'x')));
+    else if (shape == "empty")
+        folder.write(name, QByteArray());
+    else if (shape == "bom only")
+        folder.write(name, "\xEF\xBB\xBF");
+    else if (shape == "header only")
+        folder.write(name, real.left(real.indexOf('\n') + 1));
+    else if (shape == "short records")
+        folder.write(name, header10 +
+                               "内用薬,1124003F2230,ニトラゼパム,５ｍｇ１錠,,,,ネルボン錠５ｍｇ,"
+                               "アルフレッサ\n");
+    else if (shape == "cr only")
+        folder.write(name, QByteArray(real).replace("\r\n", "\r"));
+    else if (shape == "garbage") {
+        QByteArray garbage;
+        for (int i = 0; i < 4096; ++i)
+            garbage += char((i * 7919) % 256);
+        folder.write(name, garbage);
+    } else if (shape == "exception sheet") {
+        folder.write(name, sampleFile(DataFiles::exceptionList));
+        folder.remove(DataFiles::exceptionList);
+    } else if (shape == "swapped") {
+        folder.write(DataFiles::genericNameList, sampleFile(DataFiles::exceptionList));
+        folder.write(DataFiles::exceptionList, sampleFile(DataFiles::genericNameList));
+    } else if (shape == "unclosed quote")
+        folder.write(name, "内用薬,\"1124003F2ZZZ,【般】ニトラゼパム錠５ｍｇ,,,,,,\n");
+    else if (shape == "short lines first")
+        folder.write(name, QByteArray("ignored,1124003F2ZZZ\n").repeated(30000) + real);
+    else
+        qFatal("unknown shape %s", qPrintable(shape));
+}
+
 QString displayLineFor(const QByteArray &list, const QString &brand)
 {
     for (const QString &line : linesOf(list))
@@ -53,6 +136,8 @@ QString displayLineFor(const QByteArray &list, const QString &brand)
     return QString();
 }
 } // namespace
+
+Q_DECLARE_METATYPE(ConversionEnding)
 
 class TestConversion : public QObject
 {
@@ -203,118 +288,128 @@ private slots:
         QCOMPARE(list, fixtureFile("ippan-20250814.csv"));
     }
 
-    // A product list that yields no line keeps the user's list byte for byte.
-    void productListWithoutDrugsKeepsTheOldList_data()
+    // Every file shape in the data folder that cannot give a right list
+    // ends the run, names the file and why, and keeps the old list byte for
+    // byte, with no temporary file left.
+    void hostileFileKeepsTheOldList_data()
     {
-        QTest::addColumn<QByteArray>("products");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("header only")
-            << sampleFile(DataFiles::productList)
-                   .left(sampleFile(DataFiles::productList).indexOf('\n') + 1);
-        QByteArray garbage;
-        for (int i = 0; i < 4096; ++i)
-            garbage += char((i * 7919) % 256);
-        QTest::newRow("binary garbage") << garbage;
-        QTest::newRow("CR-only line ends")
-            << sampleFile(DataFiles::productList).replace("\r\n", "\r");
-        QTest::newRow("records all shorter than 13 fields")
-            << header10 +
-                   "内用薬,1124003F2230,ニトラゼパム,５ｍｇ１錠,,,,ネルボン錠５ｍｇ,アルフレッサ\n";
-    }
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<ConversionEnding>("ending");
+        QTest::addColumn<QString>("reason"); // a part of it; empty: no reason given
 
-    void productListWithoutDrugsKeepsTheOldList()
-    {
-        QFETCH(QByteArray, products);
-        TestDataFolder folder;
-        writeRealLists(folder);
-        folder.write(DataFiles::displayList, oldList);
-        folder.write(DataFiles::productList, products);
-
-        const Run run(folder);
-        QCOMPARE(run.outcome.ending, ConversionEnding::NothingProduced);
-        QCOMPARE(run.outcome.path, folder.path(DataFiles::productList));
-        QCOMPARE(run.outcome.linesWritten, 0);
-        QCOMPARE(folder.read(DataFiles::displayList), oldList);
-        QCOMPARE(folder.files(),
-                 (QStringList{"iporg.csv", "ippan.csv", "reigai.csv", "senkou.csv"}));
-    }
-
-    // A generic-name list without records still lets every brand through,
-    // with no name rather than a wrong one.
-    void genericNameListWithoutRecordsGivesNoNames_data()
-    {
-        QTest::addColumn<QByteArray>("generics");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("binary garbage") << QByteArray("\x00\xff\"\x01,\x80\n\"\"", 9);
-        QTest::newRow("unclosed quote swallowing nothing")
-            << QByteArray("内用薬,\"1124003F2ZZZ,【般】ニトラゼパム錠５ｍｇ\n");
-        QTest::newRow("30000 short lines before the records")
-            << QByteArray("ignored,1124003F2ZZZ\n").repeated(30000) +
-                   "内用薬,1124003F2ZZZ,【般】ニトラゼパム錠５ｍｇ,,,,\n";
-    }
-
-    void genericNameListWithoutRecordsGivesNoNames()
-    {
-        QFETCH(QByteArray, generics);
-        TestDataFolder folder;
-        writeRealLists(folder, false);
-        folder.write(DataFiles::genericNameList, generics);
-        const Run run(folder);
-        QCOMPARE(run.outcome.ending, ConversionEnding::Completed);
-        QVERIFY(run.outcome.lookupLines->isEmpty());
-        const QByteArray list = folder.read(DataFiles::displayList);
-        QCOMPARE(displayLineFor(list, "ネルボン錠５ｍｇ"), QString("一般名なし"));
-        QCOMPARE(displayLineFor(list, "ユーロジン散１％"), QString("後発なし"));
-    }
-
-    void failureKeepsTheOldList_data()
-    {
-        QTest::addColumn<QString>("broken");
-        QTest::addColumn<int>("ending");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("productLinesRead");
-        QTest::addColumn<bool>("lookupLinesRead");
-
-        const int unopenable = int(ConversionEnding::ListUnopenable);
-        const int unwritable = int(ConversionEnding::DisplayListUnwritable);
+        const QString products = DataFiles::productList, master = DataFiles::genericNameList,
+                      exceptions = DataFiles::exceptionList, display = DataFiles::displayList;
+        const QString notRegular = "通常のファイルではありません";
+        using E = ConversionEnding;
         QTest::newRow("product list missing")
-            << DataFiles::productList << unopenable << DataFiles::productList << false << false;
-        QTest::newRow("generic-name list missing") << DataFiles::genericNameList << unopenable
-                                                   << DataFiles::genericNameList << true << false;
-        QTest::newRow("exception list there but unreadable")
-            << DataFiles::exceptionList << unopenable << DataFiles::exceptionList << true << true;
-        QTest::newRow("display list cannot be replaced")
-            << DataFiles::displayList << unwritable << DataFiles::displayList << false << false;
+            << products << "missing" << E::ListUnopenable << "No such file";
+        QTest::newRow("master missing")
+            << master << "missing" << E::ListUnopenable << "No such file";
+        for (const QString &name : {products, master, exceptions}) {
+            QTest::addRow("%s: named pipe", qPrintable(name))
+                << name << "fifo" << E::NotRegularFile << notRegular;
+            QTest::addRow("%s: folder", qPrintable(name))
+                << name << "directory" << E::NotRegularFile << notRegular;
+            QTest::addRow("%s: link loop", qPrintable(name))
+                << name << "link loop" << E::NotRegularFile << notRegular;
+            QTest::addRow("%s: read error", qPrintable(name))
+                << name << "read error" << E::ReadFailed << "Input/output error";
+            QTest::addRow("%s: 2.5 GB sparse", qPrintable(name))
+                << name << "sparse" << E::TooLarge << "32767";
+            QTest::addRow("%s: Shift_JIS read as UTF-8", qPrintable(name))
+                << name << "shift_jis" << E::WrongEncoding << "UTF-8";
+        }
+        QTest::newRow("display list: named pipe")
+            << display << "fifo" << E::DisplayListUnwritable << notRegular;
+        QTest::newRow("display list: folder")
+            << display << "directory" << E::DisplayListUnwritable << notRegular;
+        QTest::newRow("display list: dangling link")
+            << display << "dangling link" << E::DisplayListUnwritable << notRegular;
+
+        QTest::newRow("product list: overlong brand name")
+            << products << "overlong name" << E::TooLarge << "32767";
+        QTest::newRow("product list: empty") << products << "empty" << E::NothingProduced << "";
+        QTest::newRow("product list: header only")
+            << products << "header only" << E::NothingProduced << "";
+        QTest::newRow("product list: records all shorter than 13 fields")
+            << products << "short records" << E::NothingProduced << "";
+        QTest::newRow("product list: CR-only line ends, one long line")
+            << products << "cr only" << E::TooLarge << "32767";
+        QTest::newRow("product list: binary garbage")
+            << products << "garbage" << E::WrongEncoding << "UTF-8";
+
+        QTest::newRow("master: overlong generic name")
+            << master << "overlong name" << E::TooLarge << "32767";
+        QTest::newRow("master: empty") << master << "empty" << E::NoGenericNames << "";
+        QTest::newRow("master: the exception sheet in its place")
+            << master << "exception sheet" << E::NoGenericNames << "";
+        QTest::newRow("master: an unclosed quote leaves no record")
+            << master << "unclosed quote" << E::NoGenericNames << "";
+        QTest::newRow("master: 30000 short lines before the records")
+            << master << "short lines first" << E::NoGenericNames << "";
+        QTest::newRow("master and exception sheet swapped")
+            << exceptions << "swapped" << E::NoExceptionCodes << "";
+        QTest::newRow("exception sheet: empty")
+            << exceptions << "empty" << E::NoExceptionCodes << "";
+        QTest::newRow("exception sheet: a byte-order mark alone")
+            << exceptions << "bom only" << E::NoExceptionCodes << "";
     }
 
-    void failureKeepsTheOldList()
+    void hostileFileKeepsTheOldList()
     {
-        QFETCH(QString, broken);
-        QFETCH(int, ending);
-        QFETCH(QString, path);
-        QFETCH(bool, productLinesRead);
-        QFETCH(bool, lookupLinesRead);
+        QFETCH(QString, file);
+        QFETCH(QString, shape);
+        QFETCH(ConversionEnding, ending);
+        QFETCH(QString, reason);
 
         TestDataFolder folder;
         writeRealLists(folder);
         folder.write(DataFiles::displayList, oldList);
-        if (broken == DataFiles::displayList || broken == DataFiles::exceptionList) {
-            // A folder in the file's place: there, but neither readable nor
-            // replaceable.
-            folder.remove(broken);
-            QVERIFY(QDir(folder.path(".")).mkdir(broken));
-        } else {
-            folder.remove(broken);
-        }
+        putShape(folder, file, shape);
 
+        QElapsedTimer timer;
+        timer.start();
         const Run run(folder);
-        QCOMPARE(int(run.outcome.ending), ending);
-        QCOMPARE(run.outcome.path, folder.path(path));
-        QCOMPARE(bool(run.outcome.productLines), productLinesRead);
-        QCOMPARE(bool(run.outcome.lookupLines), lookupLinesRead);
-        if (broken != DataFiles::displayList)
+        QVERIFY2(timer.elapsed() < 5000, "the run must never block");
+        QCOMPARE(run.outcome.ending, ending);
+        QCOMPARE(run.outcome.path,
+                 folder.path(shape == "swapped" ? DataFiles::exceptionList : file));
+        QVERIFY2(run.outcome.reason.contains(reason), qPrintable(run.outcome.reason));
+        QCOMPARE(run.outcome.linesWritten, 0);
+        if (file != DataFiles::displayList)
             QCOMPARE(folder.read(DataFiles::displayList), oldList);
         QVERIFY(!folder.files().join(' ').contains(".ippan.csv")); // no temporary left
+    }
+
+    // More bytes than any real list before the record limit: the lists are
+    // made as they are read, so the test costs no disk and little time.
+    void tooManyBytesBeforeTheRecordLimit()
+    {
+        const QByteArray line = "内用薬," + QByteArray(3000, 'x') + ",,,,,,,,,,,\n";
+        GeneratedDevice products(line);
+        const ListRead productRead = readProductList(products, [](int, int) {});
+        QCOMPARE(productRead.problem, ConversionEnding::TooLarge);
+        QVERIFY(productRead.reason.contains("64 MB"));
+        QVERIFY(products.pos() < DataFiles::rawListMaxBytes + 1024 * 1024);
+
+        GeneratedDevice master(line);
+        QCOMPARE(readMasterRecords(master).problem, ConversionEnding::TooLarge);
+        QVERIFY(master.pos() <= DataFiles::rawListMaxBytes + 1024 * 1024);
+    }
+
+    // Where a byte-order mark says UTF-8 or UTF-16, the list is read so on
+    // any system.
+    void byteOrderMarkSelectsTheEncoding()
+    {
+        TestDataFolder folder;
+        writeRealLists(folder);
+        QTextCodec *utf16 = QTextCodec::codecForName("UTF-16LE");
+        folder.write(DataFiles::genericNameList,
+                     "\xFF\xFE" + utf16->fromUnicode(
+                                      QString::fromUtf8(sampleFile(DataFiles::genericNameList))));
+        QCOMPARE(Run(folder).outcome.ending, ConversionEnding::Completed);
+        QCOMPARE(folder.read(DataFiles::displayList), sampleFile(DataFiles::displayList));
     }
 
     void missingFolderIsUnwritable()
@@ -356,10 +451,10 @@ private slots:
             DataFiles::productList,
             "\xEF\xBB\xBFh,1,2,3,4,5,6,7,8,9,10\r\n内用薬,G1000,G,,,,,Brand,,,先発品,1,S\r\n");
         folder.write(DataFiles::genericNameList, "\xEF\xBB\xBF内用薬,G1ZZZ,Generic,,,,\r\n");
-        folder.write(DataFiles::exceptionList, "\xEF\xBB\xBF");
+        folder.write(DataFiles::exceptionList, "\xEF\xBB\xBF,G1ZZZ,,,,1234G1000EEE\r\n");
         const Run run(folder);
         QVERIFY(!run.outcome.productLines->first().startsWith(QChar(0xFEFF)));
-        QCOMPARE(run.outcome.exceptionCodes, std::optional<int>(0));
+        QCOMPARE(run.outcome.exceptionCodes, std::optional<int>(1));
         QCOMPARE(folder.read(DataFiles::displayList), QByteArray("Brand,Generic\n"));
     }
 

@@ -2,6 +2,7 @@
 #include "convert/exceptioncodes.h"
 #include "convert/matching.h"
 #include "data/csvrecords.h"
+#include "data/datafiles.h"
 #include "support/literalmatching.h"
 
 #include <QRandomGenerator>
@@ -60,9 +61,11 @@ QString withFlag(QString line, const QString &flag)
 QStringList fast(const QStringList &products, const QStringList &generics,
                  const QStringList &exceptions = QStringList())
 {
-    const QStringList records = genericNameRecords(Csv::readRecords(generics.join('\n'), 30000));
-    const ExceptionCodes codes = exceptionCodesFrom(Csv::readRecords(exceptions.join('\n'), 30000));
-    return matchBrandsToGenerics(products, records, codes);
+    const QStringList records = genericNameRecords(
+        Csv::readRecords(generics.join('\n'), 30000, DataFiles::maxCellChars).records);
+    const ExceptionCodes codes = exceptionCodesFrom(
+        Csv::readRecords(exceptions.join('\n'), 30000, DataFiles::maxCellChars).records);
+    return matchBrandsToGenerics(products, records, codes).lines;
 }
 
 QStringList literal(const QStringList &products, const QStringList &generics,
@@ -364,10 +367,11 @@ private slots:
 
     void exceptionCodesCountsProductCodes()
     {
-        const QStringList records = Csv::readRecords(
-            QStringLiteral(
-                "x,G1ZZZ,,,,AAAABBBBCCC1\n,,,,,AAAABBBBCCC2\n,,,,,AAAABBBBCCC1\nx,G2ZZZ,,,,bad\n"),
-            30000);
+        const QStringList records =
+            Csv::readRecords(QStringLiteral("x,G1ZZZ,,,,AAAABBBBCCC1\n,,,,,AAAABBBBCCC2\n,,,,,"
+                                            "AAAABBBBCCC1\nx,G2ZZZ,,,,bad\n"),
+                             30000, DataFiles::maxCellChars)
+                .records;
         const ExceptionCodes codes = exceptionCodesFrom(records);
         QCOMPARE(codes.size(), 2);
         QCOMPARE(codes.value("AAAABBBBCCC2"), QString("G1ZZZ"));

@@ -1,4 +1,5 @@
 #include "data/csvrecords.h"
+#include "data/datafiles.h"
 #include "support/literalmatching.h"
 #include "support/splitting.h"
 
@@ -10,7 +11,8 @@ namespace
 QStringList fastRecords(const QString &text, int maxRecords)
 {
     QStringList out;
-    for (const QString &record : Csv::readRecords(text, maxRecords))
+    for (const QString &record :
+         Csv::readRecords(text, maxRecords, DataFiles::maxCellChars).records)
         out << splitRecord(record).join('|');
     return out;
 }

@@ -2,9 +2,11 @@
 #include "convert/exceptioncodes.h"
 #include "convert/matching.h"
 #include "data/csvrecords.h"
+#include "data/datafiles.h"
 #include "support/literalmatching.h"
 #include "support/splitting.h"
 
+#include <QBuffer>
 #include <QString>
 #include <cstdint>
 #include <cstdlib>
@@ -14,13 +16,37 @@ namespace
 // The fast reader and the literal one must read the same records and cells.
 void compareRecords(const QString &text)
 {
-    const QStringList fast = Csv::readRecords(text, 30000);
+    const QStringList fast = Csv::readRecords(text, 30000, DataFiles::maxCellChars).records;
     const QVector<QStringList> literal = literalRecords(text);
     if (fast.size() != literal.size())
         std::abort();
     for (int i = 0; i < fast.size(); ++i)
         if (splitRecord(fast.at(i)) != literal.at(i))
             std::abort();
+}
+
+// The bounded file readers take the raw bytes as a file would give them:
+// whatever they accept must be what the plain reading gives.
+void checkReaders(const QByteArray &bytes)
+{
+    QBuffer products;
+    products.setData(bytes);
+    products.open(QIODevice::ReadOnly);
+    const ListRead lines = readProductList(products, [](int, int) {});
+    if (lines.problem == ConversionEnding::Completed &&
+        lines.lines.size() > DataFiles::rawListMaxRecords)
+        std::abort();
+
+    QBuffer master;
+    master.setData(bytes);
+    master.open(QIODevice::ReadOnly);
+    const ListRead records = readMasterRecords(master);
+    if (records.problem == ConversionEnding::Completed &&
+        records.lines !=
+            Csv::readRecords(QString::fromUtf8(bytes), 30000, DataFiles::maxCellChars).records &&
+        !bytes.startsWith("\xEF\xBB\xBF") && !bytes.startsWith("\xFF\xFE") &&
+        !bytes.startsWith("\xFE\xFF"))
+        std::abort();
 }
 } // namespace
 
@@ -36,13 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString generics = parts.size() > 1 ? QString::fromUtf8(parts.at(1)) : QString("");
     const QString exceptions = parts.size() > 2 ? QString::fromUtf8(parts.at(2)) : QString();
 
+    checkReaders(parts.size() > 1 ? parts.at(1) : parts.at(0));
     compareRecords(generics);
     if (!exceptions.isNull())
         compareRecords(exceptions);
 
     const QStringList fast =
-        matchBrandsToGenerics(productLines, genericNameRecords(Csv::readRecords(generics, 30000)),
-                              exceptionCodesFrom(Csv::readRecords(exceptions, 30000)));
+        matchBrandsToGenerics(
+            productLines,
+            genericNameRecords(Csv::readRecords(generics, 30000, DataFiles::maxCellChars).records),
+            exceptionCodesFrom(
+                Csv::readRecords(exceptions, 30000, DataFiles::maxCellChars).records))
+            .lines;
     if (fast != literalMatching(productLines, generics, exceptions))
         std::abort();
     return 0;

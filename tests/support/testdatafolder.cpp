@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QStringList>
 
+#include <sys/stat.h>
+
 namespace
 {
 QByteArray readWhole(const QString &path)
@@ -58,6 +60,35 @@ void TestDataFolder::remove(const QString &fileName) const
 QStringList TestDataFolder::files() const
 {
     return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+void TestDataFolder::makeFifo(const QString &fileName) const
+{
+    remove(fileName);
+    if (::mkfifo(QFile::encodeName(path(fileName)).constData(), 0600) != 0)
+        qFatal("cannot make a named pipe %s", qPrintable(path(fileName)));
+}
+
+void TestDataFolder::makeSparse(const QString &fileName, qint64 bytes, const QByteArray &head) const
+{
+    write(fileName, head);
+    QFile file(path(fileName));
+    if (!file.open(QIODevice::ReadWrite) || !file.resize(bytes))
+        qFatal("cannot make a sparse file %s", qPrintable(path(fileName)));
+}
+
+void TestDataFolder::makeLink(const QString &fileName, const QString &target) const
+{
+    remove(fileName);
+    if (!QFile::link(target, path(fileName)))
+        qFatal("cannot make a link %s", qPrintable(path(fileName)));
+}
+
+void TestDataFolder::makeDirectory(const QString &fileName) const
+{
+    remove(fileName);
+    if (!QDir(dir.path()).mkdir(fileName))
+        qFatal("cannot make a folder %s", qPrintable(path(fileName)));
 }
 
 QByteArray linesToBytes(const QStringList &lines)

@@ -22,6 +22,13 @@ public:
     // Files in the folder, so a test sees that no temporary file is left.
     QStringList files() const;
 
+    // Hostile shapes in a file's place. A sparse file takes no disk space
+    // and reads as `bytes` zero bytes after `head`.
+    void makeFifo(const QString &fileName) const;
+    void makeSparse(const QString &fileName, qint64 bytes, const QByteArray &head = {}) const;
+    void makeLink(const QString &fileName, const QString &target) const;
+    void makeDirectory(const QString &fileName) const;
+
 private:
     QTemporaryDir dir;
 };
