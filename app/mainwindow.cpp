@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/conversionstatus.h"
 #include "app/drugtableview.h"
 #include "convert/conversion.h"
 #include "data/datafiles.h"
@@ -42,58 +43,6 @@ std::optional<int> showDisplayList(QTableView *view, QStandardItemModel *model, 
     DrugTableView::fillModel(model, list.rows);
     DrugTableView::setupView(view, model, rowHeight);
     return list.rows.size();
-}
-
-QString shownPath(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
-
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("MainWindow", text);
-}
-
-// What the status bar says after a run of "変換".
-QString endingText(const ConversionOutcome &outcome)
-{
-    const QString path = shownPath(outcome.path);
-    switch (outcome.ending) {
-    case ConversionEnding::Completed:
-        if (outcome.exceptionCodes)
-            return translated("変換しました: %1 件（例外コード表 %2 品目）")
-                .arg(outcome.linesWritten)
-                .arg(*outcome.exceptionCodes);
-        return translated("変換しました: %1 件（例外コード表 reigai.csv なし）")
-            .arg(outcome.linesWritten);
-    case ConversionEnding::ListUnopenable:
-    case ConversionEnding::NotRegularFile:
-        return translated("%1 を開けません（%2）。一覧は変わっていません").arg(path, outcome.reason);
-    case ConversionEnding::DisplayListUnwritable:
-        return translated("%1 に書き込めません（%2）。一覧は変わっていません")
-            .arg(path, outcome.reason);
-    case ConversionEnding::ReadFailed:
-        return translated("%1 を読み取れません（%2）。一覧は変わっていません")
-            .arg(path, outcome.reason);
-    case ConversionEnding::TooLarge:
-        return translated("%1 が大きすぎます（%2）。一覧は変わっていません")
-            .arg(path, outcome.reason);
-    case ConversionEnding::WrongEncoding:
-        return translated("%1 の文字コードが違います（%2）。システムの文字コードで保存し直して"
-                          "ください。一覧は変わっていません")
-            .arg(path, outcome.reason);
-    case ConversionEnding::NoGenericNames:
-        return translated("%1 から先発品の一般名が1つも見つかりません。一般名処方マスタの本体の"
-                          "シートか確かめてください。一覧は変わっていません")
-            .arg(path);
-    case ConversionEnding::NoExceptionCodes:
-        return translated("%1 に例外コードが1つもありません。一般名処方マスタの例外コード品目"
-                          "対照表か確かめてください。一覧は変わっていません")
-            .arg(path);
-    case ConversionEnding::NothingProduced:
-        return translated("%1 から薬剤を読み取れません。一覧は変わっていません").arg(path);
-    }
-    return QString();
 }
 
 constexpr int lookAheadRows = 15;
@@ -164,7 +113,7 @@ void MainWindow::on_pushButton_clicked()
             showDisplayList(ui->tableView, model, DrugTableView::conversionRowHeight).value_or(0);
         rowLimit = model->rowCount();
     }
-    ui->statusBar->showMessage(endingText(outcome));
+    ui->statusBar->showMessage(conversionStatus(outcome));
 }
 
 // Each index button hands its own caption, looked up like the caption it

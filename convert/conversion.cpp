@@ -2,17 +2,22 @@
 
 #include "convert/exceptioncodes.h"
 #include "convert/matching.h"
+#include "convert/publishedlists.h"
 #include "data/csvrecords.h"
 #include "data/datafiles.h"
 #include "data/datafolder.h"
 #include "data/regularfile.h"
+#include "data/workbook.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextCodec>
 #include <QTextStream>
+
+#include <deque>
 
 namespace
 {
@@ -146,7 +151,8 @@ ConversionPaths ConversionPaths::inFolder(const QString &folder)
 {
     const QDir dir(folder);
     return {dir.filePath(DataFiles::displayList), dir.filePath(DataFiles::productList),
-            dir.filePath(DataFiles::genericNameList), dir.filePath(DataFiles::exceptionList)};
+            dir.filePath(DataFiles::genericNameList), dir.filePath(DataFiles::exceptionList),
+            dir.path()};
 }
 
 ConversionPaths ConversionPaths::inDataFolder()
@@ -224,57 +230,294 @@ QStringList genericNameRecords(const QStringList &records)
     return kept;
 }
 
+namespace
+{
+// A run that ends early: how, about which file, and why.
+struct Stop {
+    ConversionEnding ending;
+    QString path;
+    QString reason;
+};
+
+bool isPresent(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// Every workbook in the data folder, read and sorted by what it holds.
+class FolderWorkbooks
+{
+public:
+    std::optional<Stop> read(const QString &folder)
+    {
+        const QDir dir(folder);
+        for (const QString &name : workbookNames(folder)) {
+            const QString path = dir.filePath(name);
+            QFile file(path);
+            const FileCheck check = openRegularFile(file);
+            if (check.problem != FileProblem::None)
+                return Stop{ConversionEnding::BadWorkbook, path, check.reason};
+            contents.push_back(Workbook::read(file));
+            const Workbook::Content &content = contents.back();
+            if (content.problem == Workbook::Problem::TooLarge)
+                return Stop{ConversionEnding::TooLarge, path, content.reason};
+            if (content.problem != Workbook::Problem::None)
+                return Stop{ConversionEnding::BadWorkbook, path, content.reason};
+            PublishedLists::classify(name, content, lists);
+        }
+        this->folder = folder;
+        return std::nullopt;
+    }
+
+    static QStringList workbookNames(const QString &folder)
+    {
+        return QDir(folder).entryList({QStringLiteral("*.xlsx")},
+                                      QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+    }
+
+    QString path(const QString &fileName) const { return QDir(folder).filePath(fileName); }
+
+    PublishedLists::Classified lists;
+
+private:
+    std::deque<Workbook::Content> contents; // the classified lists point into them
+    QString folder;
+};
+
+Stop tooLargeSheet(const QString &path, const Workbook::Sheet &sheet)
+{
+    return {ConversionEnding::TooLarge, path,
+            translated("シート %1 が大きすぎます（%2 のセル）").arg(sheet.name, sheet.beyondBounds)};
+}
+
+// A sheet's rows as the records its CSV export holds, at most the raw
+// lists' record limit.
+QStringList sheetRecords(const Workbook::Sheet &sheet, int from = 0)
+{
+    QStringList records;
+    for (int row = from; row < sheet.rows.size(); ++row) {
+        if (records.size() == DataFiles::rawListMaxRecords)
+            break;
+        records.append(Workbook::csvRecord(sheet.rows.at(row)));
+    }
+    return records;
+}
+
+// The check message as reading a product list shows it, for lines that
+// were not read from a file: a row's cells less one count as its commas.
+void checkFirstLines(const QVector<int> &cellCounts, const CheckMessage &checkMessage)
+{
+    for (int position = 0; position < checkedProductLines; ++position) {
+        const int commas = position < cellCounts.size() ? cellCounts.at(position) - 1 : 0;
+        if (commas < fewestHeaderCommas)
+            checkMessage(position, commas);
+    }
+}
+
+class Conversion
+{
+public:
+    Conversion(const ConversionPaths &paths, const CheckMessage &checkMessage)
+        : paths(paths), checkMessage(checkMessage)
+    {
+    }
+
+    ConversionOutcome run()
+    {
+        if (auto stop = runSteps())
+            return ended(outcome, stop->ending, stop->path, stop->reason);
+        return outcome;
+    }
+
+private:
+    std::optional<Stop> runSteps()
+    {
+        // The new list goes to a temporary file beside the old one and
+        // replaces it only once complete; a run that ends early discards it
+        // and the user's list stays as it was. Only a regular file is ever
+        // replaced.
+        const FileCheck target = checkReplaceable(paths.displayList);
+        if (target.problem != FileProblem::None)
+            return Stop{ConversionEnding::DisplayListUnwritable, paths.displayList, target.reason};
+        QSaveFile displayList(paths.displayList);
+        if (!displayList.open(QIODevice::WriteOnly))
+            return Stop{ConversionEnding::DisplayListUnwritable, paths.displayList,
+                        displayList.errorString()};
+
+        if (auto stop = readWorkbooksIfNeeded())
+            return stop;
+        if (auto stop = readProducts())
+            return stop;
+        // The exception sheet first: it is reduced to its few codes before
+        // the master is read, so no two raw lists are held at once.
+        ExceptionCodes exceptionCodes;
+        if (auto stop = readExceptions(exceptionCodes))
+            return stop;
+        if (auto stop = readMaster())
+            return stop;
+
+        const MatchedLines matched =
+            matchBrandsToGenerics(*outcome.productLines, *outcome.lookupLines, exceptionCodes);
+        if (matched.lines.isEmpty())
+            return Stop{ConversionEnding::NothingProduced, paths.productList, {}};
+        if (matched.flaggedBrands > 0 && matched.flaggedWithoutName == matched.flaggedBrands)
+            return Stop{ConversionEnding::NoGenericNames, masterPath, {}};
+        if (!writeLines(displayList, matched.lines))
+            return Stop{ConversionEnding::DisplayListUnwritable, paths.displayList,
+                        displayList.errorString()};
+        outcome.linesWritten = matched.lines.size();
+        outcome.brandsWithoutName = matched.flaggedWithoutName;
+        return std::nullopt;
+    }
+
+    // Workbooks supply the lists that have no CSV file; with all three
+    // there, none is opened.
+    std::optional<Stop> readWorkbooksIfNeeded()
+    {
+        productCsv = isPresent(paths.productList);
+        masterCsv = isPresent(paths.genericNameList);
+        exceptionCsv = isPresent(paths.exceptionList);
+        if (productCsv && masterCsv && exceptionCsv) {
+            outcome.sources.passedOver = FolderWorkbooks::workbookNames(paths.folder);
+            return std::nullopt;
+        }
+        if (auto stop = workbooks.read(paths.folder))
+            return stop;
+        const PublishedLists::Classified &lists = workbooks.lists;
+        if (productCsv)
+            for (const PublishedLists::PriceList &priceList : lists.priceLists)
+                outcome.sources.passedOver.append(priceList.fileName);
+        if (masterCsv && exceptionCsv)
+            for (const PublishedLists::Master &master : lists.masters)
+                outcome.sources.passedOver.append(master.fileName);
+        if ((!masterCsv || !exceptionCsv) && lists.masters.size() > 1)
+            return ambiguous(lists.masters.at(0).fileName, lists.masters.at(1).fileName);
+        return std::nullopt;
+    }
+
+    Stop ambiguous(const QString &first, const QString &second) const
+    {
+        return {ConversionEnding::AmbiguousWorkbooks, workbooks.path(second),
+                translated("%1 と %2").arg(first, second)};
+    }
+
+    const PublishedLists::Master *masterWorkbook() const
+    {
+        const auto &masters = workbooks.lists.masters;
+        return masters.isEmpty() ? nullptr : &masters.first();
+    }
+
+    std::optional<Stop> readProducts()
+    {
+        if (productCsv) {
+            const ListRead products = *readListFile(paths.productList, [this](QIODevice &device) {
+                return readProductList(device, checkMessage);
+            });
+            if (products.problem != ConversionEnding::Completed)
+                return Stop{products.problem, paths.productList, products.reason};
+            outcome.productLines = products.lines;
+        } else if (auto stop = productsFromWorkbooks()) {
+            return stop;
+        }
+        outcome.sources.productKinds = PublishedLists::productKinds(*outcome.productLines);
+        return std::nullopt;
+    }
+
+    // The first price-list workbook's header row and the product rows of
+    // all of them, in file-name order.
+    std::optional<Stop> productsFromWorkbooks()
+    {
+        const QVector<PublishedLists::PriceList> &priceLists = workbooks.lists.priceLists;
+        if (priceLists.isEmpty())
+            return Stop{ConversionEnding::ListMissing, paths.productList, {}};
+        QStringList lines;
+        QVector<int> cellCounts;
+        for (int i = 0; i < priceLists.size(); ++i) {
+            const PublishedLists::PriceList &priceList = priceLists.at(i);
+            for (int j = 0; j < i; ++j)
+                for (const QString &kind : priceList.kinds)
+                    if (priceLists.at(j).kinds.contains(kind))
+                        return ambiguous(priceLists.at(j).fileName, priceList.fileName);
+            if (!priceList.sheet->beyondBounds.isEmpty())
+                return tooLargeSheet(workbooks.path(priceList.fileName), *priceList.sheet);
+            const QStringList records = sheetRecords(*priceList.sheet, i == 0 ? 0 : 1);
+            for (int row = i == 0 ? 0 : 1; cellCounts.size() < checkedProductLines &&
+                                           row < priceList.sheet->rows.size();
+                 ++row)
+                cellCounts.append(priceList.sheet->rows.at(row).size());
+            lines += records;
+            outcome.sources.priceListWorkbooks.append(priceList.fileName);
+        }
+        checkFirstLines(cellCounts, checkMessage);
+        if (lines.size() > DataFiles::rawListMaxRecords)
+            lines.erase(lines.begin() + DataFiles::rawListMaxRecords, lines.end());
+        outcome.productLines = lines;
+        return std::nullopt;
+    }
+
+    std::optional<Stop> readExceptions(ExceptionCodes &exceptionCodes)
+    {
+        QStringList records;
+        QString path = paths.exceptionList;
+        if (exceptionCsv) {
+            const ListRead exceptions = *readListFile(paths.exceptionList, readMasterRecords);
+            if (exceptions.problem != ConversionEnding::Completed)
+                return Stop{exceptions.problem, path, exceptions.reason};
+            records = exceptions.lines;
+        } else if (const PublishedLists::Master *master = masterWorkbook();
+                   master && master->exceptions) {
+            path = workbooks.path(master->fileName);
+            if (!master->exceptions->beyondBounds.isEmpty())
+                return tooLargeSheet(path, *master->exceptions);
+            records = sheetRecords(*master->exceptions);
+            outcome.sources.exceptionsWorkbook = master->fileName;
+        } else {
+            return std::nullopt; // no exception sheet takes part
+        }
+        exceptionCodes = exceptionCodesFrom(records);
+        if (exceptionCodes.isEmpty())
+            return Stop{ConversionEnding::NoExceptionCodes, path, {}};
+        outcome.exceptionCodes = exceptionCodes.size();
+        return std::nullopt;
+    }
+
+    std::optional<Stop> readMaster()
+    {
+        QStringList records;
+        masterPath = paths.genericNameList;
+        if (masterCsv) {
+            const ListRead master = *readListFile(paths.genericNameList, readMasterRecords);
+            if (master.problem != ConversionEnding::Completed)
+                return Stop{master.problem, masterPath, master.reason};
+            records = master.lines;
+            outcome.sources.masterDate = PublishedLists::masterDate(records);
+        } else if (const PublishedLists::Master *master = masterWorkbook()) {
+            masterPath = workbooks.path(master->fileName);
+            if (!master->main->beyondBounds.isEmpty())
+                return tooLargeSheet(masterPath, *master->main);
+            records = sheetRecords(*master->main);
+            outcome.sources.masterWorkbook = master->fileName;
+            outcome.sources.masterDate = PublishedLists::masterDate(master->main->rows);
+        } else {
+            return Stop{ConversionEnding::ListMissing, paths.genericNameList, {}};
+        }
+        outcome.lookupLines = genericNameRecords(records);
+        return std::nullopt;
+    }
+
+    const ConversionPaths &paths;
+    const CheckMessage &checkMessage;
+    ConversionOutcome outcome;
+    FolderWorkbooks workbooks;
+    bool productCsv = false;
+    bool masterCsv = false;
+    bool exceptionCsv = false;
+    QString masterPath;
+};
+} // namespace
+
 ConversionOutcome runConversion(const ConversionPaths &paths, const CheckMessage &checkMessage)
 {
-    ConversionOutcome outcome;
-    // The new list goes to a temporary file beside the old one and replaces
-    // it only once complete; a run that ends early discards it and the
-    // user's list stays as it was. Only a regular file is ever replaced.
-    const FileCheck target = checkReplaceable(paths.displayList);
-    if (target.problem != FileProblem::None)
-        return ended(outcome, ConversionEnding::DisplayListUnwritable, paths.displayList,
-                     target.reason);
-    QSaveFile displayList(paths.displayList);
-    if (!displayList.open(QIODevice::WriteOnly))
-        return ended(outcome, ConversionEnding::DisplayListUnwritable, paths.displayList,
-                     displayList.errorString());
-
-    const ListRead products = *readListFile(paths.productList, [&](QIODevice &device) {
-        return readProductList(device, checkMessage);
-    });
-    if (products.problem != ConversionEnding::Completed)
-        return ended(outcome, products.problem, paths.productList, products.reason);
-    outcome.productLines = products.lines;
-
-    // The exception sheet first: it is reduced to its few codes before the
-    // master is read, so no two raw lists are held at once.
-    ExceptionCodes exceptionCodes;
-    if (const std::optional<ListRead> exceptions =
-            readListFile(paths.exceptionList, readMasterRecords, Presence::Optional)) {
-        if (exceptions->problem != ConversionEnding::Completed)
-            return ended(outcome, exceptions->problem, paths.exceptionList, exceptions->reason);
-        exceptionCodes = exceptionCodesFrom(exceptions->lines);
-        if (exceptionCodes.isEmpty())
-            return ended(outcome, ConversionEnding::NoExceptionCodes, paths.exceptionList);
-        outcome.exceptionCodes = exceptionCodes.size();
-    }
-
-    {
-        const ListRead master = *readListFile(paths.genericNameList, readMasterRecords);
-        if (master.problem != ConversionEnding::Completed)
-            return ended(outcome, master.problem, paths.genericNameList, master.reason);
-        outcome.lookupLines = genericNameRecords(master.lines);
-    }
-
-    const MatchedLines matched =
-        matchBrandsToGenerics(*outcome.productLines, *outcome.lookupLines, exceptionCodes);
-    if (matched.lines.isEmpty())
-        return ended(outcome, ConversionEnding::NothingProduced, paths.productList);
-    if (matched.flaggedBrands > 0 && matched.flaggedWithoutName == matched.flaggedBrands)
-        return ended(outcome, ConversionEnding::NoGenericNames, paths.genericNameList);
-    if (!writeLines(displayList, matched.lines))
-        return ended(outcome, ConversionEnding::DisplayListUnwritable, paths.displayList,
-                     displayList.errorString());
-    outcome.linesWritten = matched.lines.size();
-    return outcome;
+    return Conversion(paths, checkMessage).run();
 }

@@ -14,6 +14,7 @@ struct ConversionPaths {
     QString productList;
     QString genericNameList;
     QString exceptionList; // optional: a missing file takes no part
+    QString folder;        // where workbooks supply the lists that have no CSV file
 
     // The four files in `folder`; inDataFolder() in the program's data folder.
     static ConversionPaths inFolder(const QString &folder);
@@ -29,7 +30,8 @@ using CheckMessage = std::function<void(int position, int commas)>;
 enum class ConversionEnding {
     Completed,             // the new display list is in place
     DisplayListUnwritable, // it cannot be replaced
-    ListUnopenable,        // a list is missing, or there but cannot be opened
+    ListMissing,           // neither a CSV file nor a workbook holds a needed list
+    ListUnopenable,        // a list is there but cannot be opened
     NotRegularFile,        // a pipe, device, directory or broken link in a list's place
     ReadFailed,            // the system reported an error while reading
     TooLarge,              // a line or cell, or the whole list, beyond any real list
@@ -37,6 +39,18 @@ enum class ConversionEnding {
     NoGenericNames,        // no flagged brand finds a generic name: not the master's main sheet
     NoExceptionCodes,      // the exception list maps no product: not the exception sheet
     NothingProduced,       // the product list gave no line
+    BadWorkbook,           // a workbook in the folder cannot be read: not a workbook, damaged
+    AmbiguousWorkbooks,    // two workbooks hold the same list; `reason` names both
+};
+
+// Where the lists came from, and what the status bar warns of.
+struct ConversionSources {
+    QStringList priceListWorkbooks; // file names, in order; empty: senkou.csv
+    QString masterWorkbook;         // file name; empty: iporg.csv
+    QString exceptionsWorkbook;     // file name when its exception sheet took part
+    QStringList productKinds;       // the products' 区分, in the order met
+    QString masterDate;             // "令和7年8月14日適用"; empty when the title rows hold none
+    QStringList passedOver;         // workbooks whose lists came from CSV files
 };
 
 struct ConversionOutcome {
@@ -46,7 +60,9 @@ struct ConversionOutcome {
     std::optional<QStringList> productLines; // when the product list was read
     std::optional<QStringList> lookupLines;  // when the generic-name list was read
     int linesWritten = 0;
-    std::optional<int> exceptionCodes; // product codes mapped, when reigai.csv took part
+    std::optional<int> exceptionCodes; // product codes mapped, when an exception sheet took part
+    int brandsWithoutName = 0;         // flagged brands whose line reads 一般名なし
+    ConversionSources sources;
 };
 
 // A list read, or why it could not be.

@@ -98,7 +98,9 @@ private slots:
         QCOMPARE(written, sampleFile(DataFiles::displayList));
         const int lines = written.count('\n');
         QCOMPARE(statusOf(window),
-                 QString("変換しました: %1 件（例外コード表 42 品目）").arg(lines));
+                 QString("変換しました: %1 件（例外コード表 42 品目）。薬価基準: senkou.csv。"
+                         "一般名処方マスタ: iporg.csv・reigai.csv（令和7年8月14日適用）")
+                     .arg(lines));
         QCOMPARE(state.productLines().size(), 525);
         QVERIFY(!state.lookupLines().isEmpty());
         QCOMPARE(state.nextRow(), lines);
@@ -126,8 +128,11 @@ private slots:
         folder.remove(DataFiles::exceptionList);
         MainWindow window;
         pressConvert(window);
-        QCOMPARE(statusOf(window), QString("変換しました: %1 件（例外コード表 reigai.csv なし）")
-                                       .arg(folder.read(DataFiles::displayList).count('\n')));
+        QCOMPARE(statusOf(window),
+                 QString("変換しました: %1 件（例外コード表 reigai.csv なし）。薬価基準: senkou.csv。"
+                         "一般名処方マスタ: iporg.csv（令和7年8月14日適用）。"
+                         "注意: 例外コード表がありません（一般名なし 17 品目）")
+                     .arg(folder.read(DataFiles::displayList).count('\n')));
     }
 
     // Every other ending keeps the list and the table, and says which file
@@ -137,7 +142,7 @@ private slots:
         QTest::addColumn<QString>("broken");
         QTest::addColumn<QString>("status");
         const QString missing =
-            "%1 を開けません（No such file or directory）。一覧は変わっていません";
+            "%1 がなく、その一覧のブック（.xlsx）もデータフォルダにありません。一覧は変わっていません";
         const QString notRegular = "（通常のファイルではありません）。一覧は変わっていません";
         QTest::newRow("product list missing") << DataFiles::productList << missing;
         QTest::newRow("generic-name list missing") << DataFiles::genericNameList << missing;

@@ -302,10 +302,9 @@ private slots:
                       exceptions = DataFiles::exceptionList, display = DataFiles::displayList;
         const QString notRegular = "通常のファイルではありません";
         using E = ConversionEnding;
-        QTest::newRow("product list missing")
-            << products << "missing" << E::ListUnopenable << "No such file";
-        QTest::newRow("master missing")
-            << master << "missing" << E::ListUnopenable << "No such file";
+        QTest::newRow("product list missing, no workbook")
+            << products << "missing" << E::ListMissing << "";
+        QTest::newRow("master missing, no workbook") << master << "missing" << E::ListMissing << "";
         for (const QString &name : {products, master, exceptions}) {
             QTest::addRow("%s: named pipe", qPrintable(name))
                 << name << "fifo" << E::NotRegularFile << notRegular;

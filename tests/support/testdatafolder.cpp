@@ -113,6 +113,11 @@ QByteArray sampleFile(const QString &name)
     return readWhole(QStringLiteral(IPPAN_SAMPLE_DIR "/") + name);
 }
 
+QString publishedWorkbookPath(const QString &name)
+{
+    return QStringLiteral(IPPAN_SAMPLE_DIR "/published/") + name;
+}
+
 QByteArray fixtureFile(const QString &name)
 {
     return readWhole(QStringLiteral(IPPAN_FIXTURES_DIR "/") + name);

@@ -43,6 +43,9 @@ QByteArray numberedDisplayLines(int count, const char *lineEnd = "\n");
 QByteArray sampleFile(const QString &name);
 QByteArray fixtureFile(const QString &name);
 
+// Full path of one of the published workbooks of 2025-08-14 in sample/.
+QString publishedWorkbookPath(const QString &name);
+
 // The price list of 2025-08-14 as one senkou.csv: the CSV exports of its
 // three workbooks joined in file order under the first one's header.
 QByteArray joinedPublishedPriceList();

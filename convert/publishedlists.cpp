@@ -1,0 +1,134 @@
+#include "convert/publishedlists.h"
+
+#include "convert/matching.h"
+#include "data/csvrecords.h"
+#include "data/lines.h"
+
+namespace PublishedLists
+{
+namespace
+{
+// Title and date rows stand above a master sheet's header.
+constexpr int rowsSearchedForAHeader = 10;
+
+const QStringList kindOrder{QStringLiteral("内用薬"), QStringLiteral("注射薬"),
+                            QStringLiteral("外用薬"), QStringLiteral("歯科用薬剤")};
+
+bool beginsWith(const QStringList &cells, const QStringList &texts)
+{
+    if (cells.size() < texts.size())
+        return false;
+    for (int i = 0; i < texts.size(); ++i)
+        if (cells.at(i) != texts.at(i))
+            return false;
+    return true;
+}
+
+bool isPriceListHeader(const QStringList &cells)
+{
+    return beginsWith(cells, {QStringLiteral("区分"), QStringLiteral("薬価基準収載医薬品コード"),
+                              QStringLiteral("成分名")});
+}
+
+bool isMasterHeader(const QStringList &cells)
+{
+    return beginsWith(cells, {QStringLiteral("区分"), QStringLiteral("一般名コード"),
+                              QStringLiteral("一般名処方の標準的な記載")});
+}
+
+bool isExceptionHeader(const QStringList &cells)
+{
+    return isMasterHeader(cells) && cells.size() >= 6 &&
+           cells.at(5) == QStringLiteral("薬価基準収載医薬品コード");
+}
+
+// The row of a master sheet's header, or -1.
+int masterHeaderRow(const Workbook::Sheet &sheet)
+{
+    for (int row = 0; row < qMin(rowsSearchedForAHeader, sheet.rows.size()); ++row)
+        if (isMasterHeader(sheet.rows.at(row)))
+            return row;
+    return -1;
+}
+
+QStringList kindsOf(const Workbook::Sheet &sheet)
+{
+    QStringList kinds;
+    for (int row = 1; row < sheet.rows.size(); ++row) {
+        const QString kind = sheet.rows.at(row).value(0);
+        if (kindOrder.contains(kind) && !kinds.contains(kind))
+            kinds.append(kind);
+    }
+    return kinds;
+}
+
+QString dateIn(const QStringList &cells)
+{
+    for (const QString &cell : cells)
+        if (cell.endsWith(QStringLiteral("適用")))
+            return cell.trimmed();
+    return QString();
+}
+} // namespace
+
+void classify(const QString &fileName, const Workbook::Content &content, Classified &into)
+{
+    Master master{fileName, nullptr, nullptr};
+    for (const Workbook::Sheet &sheet : content.sheets) {
+        if (!sheet.rows.isEmpty() && isPriceListHeader(sheet.rows.first())) {
+            into.priceLists.append({fileName, &sheet, kindsOf(sheet)});
+            return;
+        }
+        const int header = masterHeaderRow(sheet);
+        if (header < 0)
+            continue;
+        if (isExceptionHeader(sheet.rows.at(header))) {
+            if (!master.exceptions)
+                master.exceptions = &sheet;
+        } else if (!master.main) {
+            master.main = &sheet;
+        }
+    }
+    if (master.main)
+        into.masters.append(master);
+}
+
+QStringList productKinds(const QStringList &productLines)
+{
+    QStringList kinds;
+    for (int i = 1; i < productLines.size(); ++i) {
+        QStringView kind;
+        pickFields(productLines.at(i), {1}, {&kind});
+        for (const QString &known : kindOrder)
+            if (kind == known && !kinds.contains(known))
+                kinds.append(known);
+    }
+    return kinds;
+}
+
+QString masterDate(const QVector<QStringList> &rows)
+{
+    for (int row = 0; row < qMin(rowsSearchedForAHeader, rows.size()); ++row) {
+        if (isMasterHeader(rows.at(row)))
+            break;
+        const QString date = dateIn(rows.at(row));
+        if (!date.isEmpty())
+            return date;
+    }
+    return QString();
+}
+
+QString masterDate(const QStringList &records)
+{
+    QVector<QStringList> rows;
+    for (int i = 0; i < qMin(rowsSearchedForAHeader, records.size()); ++i) {
+        QStringList cells;
+        Csv::forEachCell(records.at(i), [&cells](int, QStringView raw) {
+            cells.append(Csv::cellText(raw));
+            return true;
+        });
+        rows.append(cells);
+    }
+    return masterDate(rows);
+}
+} // namespace PublishedLists
