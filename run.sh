@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
 
-ensure_packages qtbase5-dev qtbase5-dev-tools cmake g++ make fonts-noto-cjk \
+ensure_packages qtbase5-dev qtbase5-dev-tools libkf5archive-dev cmake g++ make fonts-noto-cjk \
     xvfb xauth xdotool imagemagick
 
 build=build-release
@@ -17,7 +17,9 @@ if [ -z "${RAVO_DIR:-}" ]; then
     export RAVO_DIR="$PWD/$build/demo"
     rm -rf "$RAVO_DIR"
     mkdir -p "$RAVO_DIR"
-    cp sample/*.csv "$RAVO_DIR/"
+    # The lists as they are published, and a short display list to start
+    # with: "変換" reads the workbooks.
+    cp sample/published/*.xlsx sample/ippan.csv "$RAVO_DIR/"
 fi
 echo "Data folder: $RAVO_DIR"
 

@@ -36,7 +36,7 @@ QString productSource(const ConversionSources &sources)
 QString masterSource(const ConversionSources &sources, bool exceptionsTookPart)
 {
     QStringList files{sources.masterWorkbook.isEmpty() ? DataFiles::genericNameList
-                                                        : sources.masterWorkbook};
+                                                       : sources.masterWorkbook};
     if (!sources.exceptionsWorkbook.isEmpty() && sources.exceptionsWorkbook != files.first())
         files.append(translated("%1 の例外コード表").arg(sources.exceptionsWorkbook));
     else if (exceptionsTookPart && sources.exceptionsWorkbook.isEmpty())
@@ -75,9 +75,11 @@ QString completedText(const ConversionOutcome &outcome)
     else
         parts.append(translated("変換しました: %1 件（例外コード表 reigai.csv なし）")
                          .arg(outcome.linesWritten));
+    // What to watch for comes before the sources: a narrow status bar cuts
+    // the end of the text.
+    parts += warnings(outcome);
     parts.append(productSource(outcome.sources));
     parts.append(masterSource(outcome.sources, bool(outcome.exceptionCodes)));
-    parts += warnings(outcome);
     return parts.join(translated("。"));
 }
 

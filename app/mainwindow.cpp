@@ -113,7 +113,10 @@ void MainWindow::on_pushButton_clicked()
             showDisplayList(ui->tableView, model, DrugTableView::conversionRowHeight).value_or(0);
         rowLimit = model->rowCount();
     }
-    ui->statusBar->showMessage(conversionStatus(outcome));
+    // The whole text stays at hand where the status bar is too narrow for it.
+    const QString status = conversionStatus(outcome);
+    ui->statusBar->showMessage(status);
+    ui->statusBar->setToolTip(status);
 }
 
 // Each index button hands its own caption, looked up like the caption it

@@ -287,8 +287,9 @@ private:
 
 Stop tooLargeSheet(const QString &path, const Workbook::Sheet &sheet)
 {
-    return {ConversionEnding::TooLarge, path,
-            translated("シート %1 が大きすぎます（%2 のセル）").arg(sheet.name, sheet.beyondBounds)};
+    return {
+        ConversionEnding::TooLarge, path,
+        translated("シート %1 が大きすぎます（%2 のセル）").arg(sheet.name, sheet.beyondBounds)};
 }
 
 // A sheet's rows as the records its CSV export holds, at most the raw
@@ -442,8 +443,8 @@ private:
             if (!priceList.sheet->beyondBounds.isEmpty())
                 return tooLargeSheet(workbooks.path(priceList.fileName), *priceList.sheet);
             const QStringList records = sheetRecords(*priceList.sheet, i == 0 ? 0 : 1);
-            for (int row = i == 0 ? 0 : 1; cellCounts.size() < checkedProductLines &&
-                                           row < priceList.sheet->rows.size();
+            for (int row = i == 0 ? 0 : 1;
+                 cellCounts.size() < checkedProductLines && row < priceList.sheet->rows.size();
                  ++row)
                 cellCounts.append(priceList.sheet->rows.at(row).size());
             lines += records;

@@ -49,8 +49,8 @@ struct ConversionSources {
     QString masterWorkbook;         // file name; empty: iporg.csv
     QString exceptionsWorkbook;     // file name when its exception sheet took part
     QStringList productKinds;       // the products' 区分, in the order met
-    QString masterDate;             // "令和7年8月14日適用"; empty when the title rows hold none
-    QStringList passedOver;         // workbooks whose lists came from CSV files
+    QString masterDate;     // "令和7年8月14日適用"; empty when the title rows hold none
+    QStringList passedOver; // workbooks whose lists came from CSV files
 };
 
 struct ConversionOutcome {

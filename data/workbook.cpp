@@ -2,7 +2,8 @@
 
 #include "data/datafiles.h"
 
-#include <KZip> // before its entry headers, which need KArchive declared
+#include <KZip> // declares KArchive, which its entry headers need first
+
 #include <KArchiveDirectory>
 #include <KArchiveFile>
 
@@ -20,8 +21,8 @@ namespace Workbook
 namespace
 {
 constexpr int maxDepth = 64;
-const QLatin1String relationshipsNamespace(
-    "http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+const QLatin1String
+    relationshipsNamespace("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
 
 QString translated(const char *text)
 {
@@ -166,10 +167,9 @@ private:
     Failure invalidXml() const
     {
         if (bounded && bounded->overflowed)
-            return {Problem::TooLarge,
-                    translated("%1 が展開すると %2 MB を超えます")
-                        .arg(path)
-                        .arg(maxPartBytes / 1024 / 1024)};
+            return {Problem::TooLarge, translated("%1 が展開すると %2 MB を超えます")
+                                           .arg(path)
+                                           .arg(maxPartBytes / 1024 / 1024)};
         return damaged(translated("%1 が壊れています（%2）").arg(path, xml.errorString()));
     }
 
@@ -207,8 +207,8 @@ QString unescaped(const QString &text)
 // runs left out.
 bool readStringItem(PartReader &part, QString &text)
 {
-    const QLatin1String element = part.isStart(QLatin1String("si")) ? QLatin1String("si")
-                                                                      : QLatin1String("is");
+    const QLatin1String element =
+        part.isStart(QLatin1String("si")) ? QLatin1String("si") : QLatin1String("is");
     while (part.next()) {
         if (part.isStart(QLatin1String("rPh"))) {
             if (!part.skipElement())
@@ -244,8 +244,9 @@ public:
             return Failure{Problem::NotWorkbook,
                            translated("暗号化されているか、古い形式（.xls）のブックです")};
         if (!zip.open(QIODevice::ReadOnly))
-            return Failure{Problem::NotWorkbook,
-                           translated("ブック（.xlsx）として読めません（%1）").arg(zip.errorString())};
+            return Failure{
+                Problem::NotWorkbook,
+                translated("ブック（.xlsx）として読めません（%1）").arg(zip.errorString())};
         return std::nullopt;
     }
 
@@ -262,8 +263,8 @@ public:
     {
         const QString folder = partPath.section(QLatin1Char('/'), 0, -2);
         const QString relsPath = (folder.isEmpty() ? QString() : folder + QLatin1Char('/')) +
-                                 QStringLiteral("_rels/") +
-                                 partPath.section(QLatin1Char('/'), -1) + QStringLiteral(".rels");
+                                 QStringLiteral("_rels/") + partPath.section(QLatin1Char('/'), -1) +
+                                 QStringLiteral(".rels");
         const KArchiveFile *rels = file(relsPath);
         if (!rels)
             return std::nullopt;
@@ -273,8 +274,8 @@ public:
                 continue;
             Relationship r;
             r.type = part.attribute(QLatin1String("Type")).toString();
-            const bool external = part.attribute(QLatin1String("TargetMode")) ==
-                                  QLatin1String("External");
+            const bool external =
+                part.attribute(QLatin1String("TargetMode")) == QLatin1String("External");
             std::optional<QString> target =
                 resolved(folder, part.attribute(QLatin1String("Target")).toString());
             if (!external && !target)
@@ -296,8 +297,7 @@ private:
         QString path = QDir::cleanPath(joined);
         while (path.startsWith(QLatin1Char('/')))
             path.remove(0, 1);
-        if (path.isEmpty() || path == QLatin1String("..") ||
-            path.startsWith(QLatin1String("../")))
+        if (path.isEmpty() || path == QLatin1String("..") || path.startsWith(QLatin1String("../")))
             return std::nullopt;
         return path;
     }
@@ -340,7 +340,7 @@ QString numberText(const QString &value)
 
 struct Cell {
     QStringView type;
-    QString value;  // <v>
+    QString value;   // <v>
     QString inline_; // <is>
 };
 
@@ -356,9 +356,9 @@ std::optional<QString> cellText(const Cell &cell, const QStringList &shared)
     if (cell.type == QLatin1String("inlineStr"))
         return cell.inline_;
     if (cell.type == QLatin1String("b"))
-        return cell.value.isEmpty() ? QString()
-                                    : cell.value == QLatin1String("1") ? QStringLiteral("TRUE")
-                                                                       : QStringLiteral("FALSE");
+        return cell.value.isEmpty()               ? QString()
+               : cell.value == QLatin1String("1") ? QStringLiteral("TRUE")
+                                                  : QStringLiteral("FALSE");
     if (cell.type.isEmpty() || cell.type == QLatin1String("n"))
         return cell.value.isEmpty() ? QString() : numberText(cell.value);
     return unescaped(cell.value); // str (a formula's text), e (an error), d (a date)

@@ -129,10 +129,55 @@ private slots:
         MainWindow window;
         pressConvert(window);
         QCOMPARE(statusOf(window),
-                 QString("変換しました: %1 件（例外コード表 reigai.csv なし）。薬価基準: senkou.csv。"
-                         "一般名処方マスタ: iporg.csv（令和7年8月14日適用）。"
-                         "注意: 例外コード表がありません（一般名なし 17 品目）")
+                 QString("変換しました: %1 件（例外コード表 reigai.csv なし）。"
+                         "注意: 例外コード表がありません（一般名なし 17 品目）。"
+                         "薬価基準: senkou.csv。一般名処方マスタ: iporg.csv（令和7年8月14日適用）")
                      .arg(folder.read(DataFiles::displayList).count('\n')));
+    }
+
+    // The status names where each list came from, and warns of what the
+    // user should check.
+    void completedStatus_data()
+    {
+        QTest::addColumn<QStringList>("workbooks");
+        QTest::addColumn<bool>("csvProducts");
+        QTest::addColumn<QString>("status");
+        const QStringList all{"tp20250814-01_01.xlsx", "tp20250814-01_02.xlsx",
+                              "tp20250814-01_03.xlsx", "ippanmeishohoumaster_250814.xlsx"};
+        QTest::newRow("the published workbooks alone")
+            << all << false
+            << "変換しました: 4243 件（例外コード表 80 品目）。薬価基準: ブック 3 "
+               "冊（内用薬・注射薬・"
+               "外用薬）。一般名処方マスタ: ippanmeishohoumaster_250814.xlsx（令和7年8月14日適用）";
+        QTest::newRow("only the first price-list workbook")
+            << QStringList{all.at(0), all.at(3)} << false
+            << "変換しました: 2023 件（例外コード表 80 品目）。注意: 薬価基準に注射薬・外用薬があり"
+               "ません。薬価基準: ブック 1 冊（内用薬）。一般名処方マスタ: "
+               "ippanmeishohoumaster_250814.xlsx（令和7年8月14日適用）";
+        QTest::newRow("a CSV price list beside the workbooks")
+            << all << true
+            << "変換しました: 4243 件（例外コード表 80 品目）。注意: tp20250814-01_01.xlsx・"
+               "tp20250814-01_02.xlsx・tp20250814-01_03.xlsx は使っていません（CSV ファイルを"
+               "使いました）。薬価基準: senkou.csv。一般名処方マスタ: "
+               "ippanmeishohoumaster_250814.xlsx（令和7年8月14日適用）";
+    }
+
+    void completedStatus()
+    {
+        QFETCH(QStringList, workbooks);
+        QFETCH(bool, csvProducts);
+        QFETCH(QString, status);
+        TestDataFolder folder;
+        for (const QString &name : workbooks)
+            folder.write(name, sampleFile("published/" + name));
+        if (csvProducts)
+            folder.write(DataFiles::productList, joinedPublishedPriceList());
+        MainWindow window;
+        window.show();
+        QCOMPARE(pressConvert(window), QStringList());
+        QCOMPARE(statusOf(window), status);
+        QCOMPARE(window.statusBar()->toolTip(), status);
+        QCOMPARE(MainWindowProbe(window).nextRow(), status.section(' ', 1, 1).toInt());
     }
 
     // Every other ending keeps the list and the table, and says which file
@@ -142,7 +187,8 @@ private slots:
         QTest::addColumn<QString>("broken");
         QTest::addColumn<QString>("status");
         const QString missing =
-            "%1 がなく、その一覧のブック（.xlsx）もデータフォルダにありません。一覧は変わっていません";
+            "%1 "
+            "がなく、その一覧のブック（.xlsx）もデータフォルダにありません。一覧は変わっていません";
         const QString notRegular = "（通常のファイルではありません）。一覧は変わっていません";
         QTest::newRow("product list missing") << DataFiles::productList << missing;
         QTest::newRow("generic-name list missing") << DataFiles::genericNameList << missing;

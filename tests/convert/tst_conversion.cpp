@@ -1,5 +1,6 @@
 #include "convert/conversion.h"
 #include "data/datafiles.h"
+#include "support/packages.h"
 #include "support/testdatafolder.h"
 
 #include <QElapsedTimer>
@@ -71,6 +72,20 @@ private:
     QByteArray line;
     qint64 produced = 0;
 };
+
+void putPublishedWorkbooks(const TestDataFolder &folder)
+{
+    for (const char *name : {"tp20250814-01_01.xlsx", "tp20250814-01_02.xlsx",
+                             "tp20250814-01_03.xlsx", "ippanmeishohoumaster_250814.xlsx"})
+        folder.write(name, sampleFile(QString("published/") + name));
+}
+
+// The price list's header row as a sheet's first row.
+QByteArray priceListHeaderRow()
+{
+    const QByteArray csv = fixtureFile("published-csv/tp20250814-01_01.csv");
+    return inlineRow(QString::fromUtf8(csv.left(csv.indexOf('\n'))).split(','));
+}
 
 // Puts one hostile shape in the place of `name`.
 void putShape(const TestDataFolder &folder, const QString &name, const QString &shape)
@@ -286,6 +301,123 @@ private slots:
         QCOMPARE(run.outcome.exceptionCodes, std::optional<int>(80));
         const QByteArray list = folder.read(DataFiles::displayList);
         QCOMPARE(list, fixtureFile("ippan-20250814.csv"));
+    }
+
+    // The four workbooks as they are published, alone in the folder, give
+    // byte for byte what their sheets saved as CSV give.
+    void publishedWorkbooksGiveTheSameListAsTheirCsvExports()
+    {
+        TestDataFolder folder;
+        putPublishedWorkbooks(folder);
+        folder.write(DataFiles::displayList, oldList);
+        const Run run(folder);
+        QCOMPARE(run.outcome.ending, ConversionEnding::Completed);
+        QCOMPARE(run.messages, QStringList());
+        const QByteArray list = folder.read(DataFiles::displayList);
+        QCOMPARE(list, fixtureFile("ippan-20250814.csv"));
+        QCOMPARE(run.outcome.exceptionCodes, std::optional<int>(80));
+        QCOMPARE(run.outcome.productLines->size(), 12418); // the header and 12417 products
+        const ConversionSources &sources = run.outcome.sources;
+        QCOMPARE(sources.priceListWorkbooks,
+                 (QStringList{"tp20250814-01_01.xlsx", "tp20250814-01_02.xlsx",
+                              "tp20250814-01_03.xlsx"}));
+        QCOMPARE(sources.productKinds, (QStringList{"内用薬", "注射薬", "外用薬"}));
+        QCOMPARE(sources.masterWorkbook, QString("ippanmeishohoumaster_250814.xlsx"));
+        QCOMPARE(sources.exceptionsWorkbook, QString("ippanmeishohoumaster_250814.xlsx"));
+        QCOMPARE(sources.masterDate, QString("令和7年8月14日適用"));
+        QCOMPARE(sources.passedOver, QStringList());
+        for (const char *brand : {"デパケンＲ錠２００ｍｇ", "ナゾネックス点鼻液５０μｇ５６噴霧用",
+                                  "モーラステープ２０ｍｇ", "ヒルドイドローション０．３％"})
+            QVERIFY(displayLineFor(list, QString::fromUtf8(brand)).startsWith("【般】"));
+        QCOMPARE(folder.files().filter(".ippan.csv"), QStringList());
+    }
+
+    // Each list comes from one source: its CSV file where there is one, else
+    // the workbooks; with all three CSV files there no workbook is opened.
+    void eachListFromOneSource()
+    {
+        TestDataFolder folder;
+        putPublishedWorkbooks(folder);
+        folder.write(DataFiles::productList, joinedPublishedPriceList());
+        Run csvProducts(folder);
+        QCOMPARE(csvProducts.outcome.ending, ConversionEnding::Completed);
+        QCOMPARE(folder.read(DataFiles::displayList), fixtureFile("ippan-20250814.csv"));
+        QCOMPARE(csvProducts.outcome.sources.priceListWorkbooks, QStringList());
+        QCOMPARE(csvProducts.outcome.sources.masterWorkbook,
+                 QString("ippanmeishohoumaster_250814.xlsx"));
+        QCOMPARE(csvProducts.outcome.sources.passedOver,
+                 (QStringList{"tp20250814-01_01.xlsx", "tp20250814-01_02.xlsx",
+                              "tp20250814-01_03.xlsx"}));
+
+        writeRealLists(folder);
+        folder.write("broken.xlsx", "not a workbook"); // never opened
+        Run allCsv(folder);
+        QCOMPARE(allCsv.outcome.ending, ConversionEnding::Completed);
+        QCOMPARE(folder.read(DataFiles::displayList), sampleFile(DataFiles::displayList));
+        QCOMPARE(allCsv.outcome.sources.passedOver.size(), 5);
+    }
+
+    // A folder whose workbooks cannot give a right list ends the run with the
+    // workbook named, and keeps the old list byte for byte.
+    void badOrAmbiguousWorkbooksKeepTheOldList_data()
+    {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<ConversionEnding>("ending");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reason");
+        using E = ConversionEnding;
+        QTest::newRow("not a workbook") << "not a zip" << E::BadWorkbook << "zz.xlsx"
+                                        << "";
+        QTest::newRow("truncated") << "truncated" << E::BadWorkbook << "tp20250814-01_02.xlsx"
+                                   << "";
+        QTest::newRow("two masters") << "two masters" << E::AmbiguousWorkbooks << "zz-master.xlsx"
+                                     << "ippanmeishohoumaster_250814.xlsx と zz-master.xlsx";
+        QTest::newRow("two price lists of one kind")
+            << "two 内用薬" << E::AmbiguousWorkbooks << "tp20250814-01_01b.xlsx"
+            << "tp20250814-01_01.xlsx と tp20250814-01_01b.xlsx";
+        QTest::newRow("no price list") << "no price list" << E::ListMissing << "senkou.csv"
+                                       << "";
+        QTest::newRow("no master") << "no master" << E::ListMissing << "iporg.csv"
+                                   << "";
+        QTest::newRow("a price list reaching the far corner")
+            << "far corner" << E::TooLarge << "tp20250814-01_04.xlsx"
+            << "XFD1048576";
+    }
+
+    void badOrAmbiguousWorkbooksKeepTheOldList()
+    {
+        QFETCH(QString, shape);
+        QFETCH(ConversionEnding, ending);
+        QFETCH(QString, file);
+        QFETCH(QString, reason);
+        TestDataFolder folder;
+        putPublishedWorkbooks(folder);
+        folder.write(DataFiles::displayList, oldList);
+        const QByteArray master = sampleFile("published/ippanmeishohoumaster_250814.xlsx");
+        if (shape == "not a zip")
+            folder.write(file, "区分,薬価基準収載医薬品コード\n");
+        else if (shape == "truncated")
+            folder.write(file, sampleFile("published/" + file).left(100000));
+        else if (shape == "two masters")
+            folder.write(file, master);
+        else if (shape == "two 内用薬")
+            folder.write(file, sampleFile("published/tp20250814-01_01.xlsx"));
+        else if (shape == "no price list")
+            for (const char *part : {"01", "02", "03"})
+                folder.remove(QString("tp20250814-01_%1.xlsx").arg(part));
+        else if (shape == "no master")
+            folder.remove("ippanmeishohoumaster_250814.xlsx");
+        else if (shape == "far corner")
+            folder.write(file, zipPackage(workbookParts(
+                                   priceListHeaderRow() +
+                                   "<row r=\"1048576\"><c r=\"XFD1048576\"><v>1</v></c></row>")));
+
+        const Run run(folder);
+        QCOMPARE(run.outcome.ending, ending);
+        QCOMPARE(run.outcome.path, folder.path(file));
+        QVERIFY2(run.outcome.reason.contains(reason), qPrintable(run.outcome.reason));
+        QCOMPARE(folder.read(DataFiles::displayList), oldList);
+        QCOMPARE(folder.files().filter(".ippan.csv"), QStringList());
     }
 
     // Every file shape in the data folder that cannot give a right list

@@ -3,7 +3,9 @@
 #include "convert/matching.h"
 #include "data/csvrecords.h"
 #include "data/datafiles.h"
+#include "data/workbook.h"
 #include "support/literalmatching.h"
+#include "support/packages.h"
 #include "support/splitting.h"
 
 #include <QBuffer>
@@ -48,10 +50,34 @@ void checkReaders(const QByteArray &bytes)
         !bytes.startsWith("\xFE\xFF"))
         std::abort();
 }
+
+// A workbook whose worksheet and shared strings are the fuzzer's bytes:
+// the reader must end with sheets or a reason, never fault, and keep its
+// bounds.
+void checkWorkbook(const QByteArray &sheet, const QByteArray &shared)
+{
+    QMap<QString, QByteArray> parts = workbookParts(QByteArray(), QByteArray(""));
+    parts["xl/worksheets/sheet1.xml"] = sheet;
+    parts["xl/sharedStrings.xml"] = shared;
+    QBuffer package;
+    package.setData(zipPackage(parts));
+    package.open(QIODevice::ReadOnly);
+    const Workbook::Content content = Workbook::read(package);
+    if (content.problem != Workbook::Problem::None && content.reason.isEmpty())
+        std::abort();
+    for (const Workbook::Sheet &read : content.sheets) {
+        if (read.rows.size() > Workbook::maxRows)
+            std::abort();
+        for (const QStringList &row : read.rows)
+            if (row.size() > Workbook::maxColumns || row.size() != read.rows.first().size())
+                std::abort();
+    }
+}
 } // namespace
 
 // Input layout: product lines, a NUL byte, the generic-name list's text, a
-// NUL byte, the exception list's text. Product lines end at "\n". Without
+// NUL byte, the exception list's text; then, after further NUL bytes, a
+// worksheet's XML and the shared strings' XML of a workbook. Product lines end at "\n". Without
 // a second NUL there is no exception list; without a NUL every line is a
 // product line.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -63,6 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString exceptions = parts.size() > 2 ? QString::fromUtf8(parts.at(2)) : QString();
 
     checkReaders(parts.size() > 1 ? parts.at(1) : parts.at(0));
+    if (parts.size() > 3)
+        checkWorkbook(parts.at(3), parts.size() > 4 ? parts.at(4) : QByteArray());
     compareRecords(generics);
     if (!exceptions.isNull())
         compareRecords(exceptions);
