@@ -3,6 +3,7 @@
 
 #include "app/conversionstatus.h"
 #include "app/drugtableview.h"
+#include "app/findbar.h"
 #include "convert/conversion.h"
 #include "data/datafiles.h"
 #include "data/datafolder.h"
@@ -83,6 +84,8 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     model = DrugTableView::createModel(this);
+    // The find keeps its own connections; it belongs to the window.
+    new FindBar(ui->tableView, model, ui->statusBar, this);
     // A missing display list leaves the view without a model: a blank table,
     // no message.
     const std::optional<int> linesRead =

@@ -18,8 +18,9 @@ class MainWindow;
 // list only with a complete new one; the window keeps the product lines and
 // generic-name records it read in `productLines` and `lookupLines`, shows
 // the new list and tells in the status bar how the run ended. The index
-// keyboard's 47 buttons jump through the table by initial; a click on a
-// cell copies its name to the clipboard.
+// keyboard's 47 buttons jump through the table by initial; the find in the
+// status bar (FindBar, with its own connections) finds any part of a name;
+// a click on a cell copies its name to the clipboard.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT

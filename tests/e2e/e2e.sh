@@ -2,7 +2,8 @@
 # End-to-end check in a real X window (Xvfb), driven with xdotool and read
 # back with xclip from another process.
 #  1. On the demo's display list: press "ネ", click and double-click table
-#     cells, check the clipboard.
+#     cells, check the clipboard; type hiragana into the find and click
+#     the row it found.
 #  2. On a folder holding only the published workbooks: press "変換", check
 #     the display list written, press "ネ" and click the top row.
 # Screenshots of both go to ARTIFACT-DIR.
@@ -73,6 +74,14 @@ xdotool mousemove --window "$window" 175 67 click 1 # top row, brand name
 expect_clipboard "ネルボン錠１０ｍｇ" "click on the top row after ネ"
 xdotool mousemove --window "$window" 420 92 click --repeat 2 --delay 80 1 # next row, generic
 expect_clipboard "【般】ニトラゼパム錠５ｍｇ" "double click on the generic name below it"
+# The find at the status bar's right end (y 662 to 679): hiragana typed
+# into it find the katakana brand, which goes to the top row.
+xdotool mousemove --window "$window" 465 670 click 1
+sleep 0.2
+xdotool type --delay 60 "こにーる"
+sleep 0.3
+xdotool mousemove --window "$window" 175 67 click 1
+expect_clipboard "コニール錠２" "click on the top row after typing こにーる in the find"
 import -window "$window" "$artifacts/e2e-screenshot.png"
 stop_program
 
