@@ -17,6 +17,7 @@ namespace
 {
 constexpr int foldedRole = Qt::UserRole + 1;
 constexpr int fieldWidth = 190;
+constexpr int fieldTextMargins = 16;
 // Space a status bar keeps above and below its line.
 constexpr int statusBarSpacing = 5;
 
@@ -80,7 +81,10 @@ FindBar::FindBar(QTableView *view, QStandardItemModel *model, QStatusBar *status
 {
     findField->setObjectName(QStringLiteral("findField"));
     findField->setPlaceholderText(translated("名前の一部で検索（ひらがな可）"));
-    findField->setFixedWidth(fieldWidth);
+    // Wide enough for its placeholder, which tells what the field is for.
+    findField->setFixedWidth(
+        qMax(fieldWidth, findField->fontMetrics().horizontalAdvance(findField->placeholderText()) +
+                             fieldTextMargins));
     place->setObjectName(QStringLiteral("findPlace"));
     // The status bar keeps the height it has without them, so the
     // keyboard's last row stays whole; the field takes the height of the
