@@ -258,13 +258,16 @@ public:
             const FileCheck check = openRegularFile(file);
             if (check.problem != FileProblem::None)
                 return Stop{ConversionEnding::BadWorkbook, path, check.reason};
-            contents.push_back(Workbook::read(file));
+            contents.push_back(Workbook::read(file, budget));
             const Workbook::Content &content = contents.back();
             if (content.problem == Workbook::Problem::TooLarge)
                 return Stop{ConversionEnding::TooLarge, path, content.reason};
             if (content.problem != Workbook::Problem::None)
                 return Stop{ConversionEnding::BadWorkbook, path, content.reason};
+            const int listsBefore = lists.priceLists.size() + lists.masters.size();
             PublishedLists::classify(name, content, lists);
+            if (lists.priceLists.size() + lists.masters.size() == listsBefore)
+                contents.pop_back(); // none of the lists: passed over
         }
         this->folder = folder;
         return std::nullopt;
@@ -282,6 +285,7 @@ public:
 
 private:
     std::deque<Workbook::Content> contents; // the classified lists point into them
+    Workbook::Budget budget;                // for all of them together
     QString folder;
 };
 

@@ -39,17 +39,27 @@ Failure damaged(const QString &reason)
     return {Problem::Damaged, reason};
 }
 
+Failure tooManyCells()
+{
+    return {Problem::TooLarge, translated("セルが多すぎます")};
+}
+
 Failure overlongCell()
 {
     return {Problem::TooLarge,
             translated("%1 文字を超えるセルがあります").arg(DataFiles::maxCellChars)};
 }
 
-// A part of the package, inflated as it is read and never past maxPartBytes.
+// A part of the package, inflated as it is read and never past
+// maxPartBytes nor the budget's bytes.
 class BoundedDevice : public QIODevice
 {
 public:
-    explicit BoundedDevice(QIODevice *inner) : inner(inner) { open(QIODevice::ReadOnly); }
+    BoundedDevice(QIODevice *inner, Budget &budget)
+        : inner(inner), budget(budget), bound(qMin(maxPartBytes, budget.inflatedBytes))
+    {
+        open(QIODevice::ReadOnly);
+    }
 
     bool isSequential() const override { return true; }
     bool overflowed = false;
@@ -57,11 +67,12 @@ public:
 protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
-        const qint64 got = inner->read(data, qMin(maxSize, maxPartBytes + 1 - total));
+        const qint64 got = inner->read(data, qMin(maxSize, bound + 1 - total));
         if (got < 0)
             return -1;
         total += got;
-        if (total > maxPartBytes) {
+        budget.inflatedBytes -= got;
+        if (total > bound) {
             overflowed = true;
             return -1;
         }
@@ -71,6 +82,8 @@ protected:
 
 private:
     QIODevice *inner;
+    Budget &budget;
+    qint64 bound;
     qint64 total = 0;
 };
 
@@ -78,11 +91,11 @@ private:
 class PartReader
 {
 public:
-    explicit PartReader(const KArchiveFile &file, const QString &path)
+    PartReader(const KArchiveFile &file, const QString &path, Budget &budget)
         : inner(file.createDevice()), path(path)
     {
         if (inner) {
-            bounded = std::make_unique<BoundedDevice>(inner.get());
+            bounded = std::make_unique<BoundedDevice>(inner.get(), budget);
             xml.setDevice(bounded.get());
         }
     }
@@ -167,9 +180,7 @@ private:
     Failure invalidXml() const
     {
         if (bounded && bounded->overflowed)
-            return {Problem::TooLarge, translated("%1 が展開すると %2 MB を超えます")
-                                           .arg(path)
-                                           .arg(maxPartBytes / 1024 / 1024)};
+            return {Problem::TooLarge, translated("%1 が展開すると大きすぎます").arg(path)};
         return damaged(translated("%1 が壊れています（%2）").arg(path, xml.errorString()));
     }
 
@@ -232,7 +243,14 @@ struct Relationship {
 class Package
 {
 public:
-    explicit Package(QIODevice &device) : zip(&device) {}
+    Package(QIODevice &device, Budget &budget) : budget(budget), zip(&device) {}
+
+    PartReader reader(const KArchiveFile &file, const QString &path) const
+    {
+        return PartReader(file, path, budget);
+    }
+
+    Budget &budget;
 
     std::optional<Failure> open()
     {
@@ -268,7 +286,7 @@ public:
         const KArchiveFile *rels = file(relsPath);
         if (!rels)
             return std::nullopt;
-        PartReader part(*rels, relsPath);
+        PartReader part = reader(*rels, relsPath);
         while (part.next()) {
             if (!part.isStart(QLatin1String("Relationship")))
                 continue;
@@ -316,7 +334,7 @@ std::optional<Failure> readSharedStrings(const Package &package, const QString &
     const KArchiveFile *file = package.file(path);
     if (!file)
         return damaged(translated("%1 がありません").arg(path));
-    PartReader part(*file, path);
+    PartReader part = package.reader(*file, path);
     while (part.next()) {
         if (!part.isStart(QLatin1String("si")))
             continue;
@@ -367,31 +385,39 @@ std::optional<QString> cellText(const Cell &cell, const QStringList &shared)
 class SheetBuilder
 {
 public:
-    explicit SheetBuilder(Sheet &sheet) : sheet(sheet) {}
+    SheetBuilder(Sheet &sheet, Budget &budget) : sheet(sheet), budget(budget) {}
 
-    void put(int row, int column, const QString &text)
+    // False when the cells would take more than the budget holds.
+    bool put(int row, int column, const QString &text)
     {
         if (text.isEmpty())
-            return;
+            return true;
         if (row >= maxRows || column >= maxColumns) {
             if (sheet.beyondBounds.isEmpty())
                 sheet.beyondBounds = reference(row, column);
-            return;
+            return true;
         }
         if (row >= sheet.rows.size())
             sheet.rows.resize(row + 1);
         QStringList &cells = sheet.rows[row];
+        if (!take(column + 1 - cells.size()))
+            return false;
         while (cells.size() <= column)
             cells.append(QString());
         cells[column] = text;
         width = qMax(width, column + 1);
+        return true;
     }
 
-    void finish()
+    bool finish()
     {
-        for (QStringList &cells : sheet.rows)
+        for (QStringList &cells : sheet.rows) {
+            if (!take(width - cells.size()))
+                return false;
             while (cells.size() < width)
                 cells.append(QString());
+        }
+        return true;
     }
 
 private:
@@ -403,7 +429,16 @@ private:
         return letters + QString::number(row + 1);
     }
 
+    bool take(qint64 cells)
+    {
+        if (cells <= 0)
+            return true;
+        budget.cells -= cells;
+        return budget.cells >= 0;
+    }
+
     Sheet &sheet;
+    Budget &budget;
     int width = 0;
 };
 
@@ -433,8 +468,8 @@ std::optional<Failure> readSheet(const Package &package, const QString &path,
     const KArchiveFile *file = package.file(path);
     if (!file)
         return damaged(translated("%1 がありません").arg(path));
-    PartReader part(*file, path);
-    SheetBuilder builder(sheet);
+    PartReader part = package.reader(*file, path);
+    SheetBuilder builder(sheet, package.budget);
     int row = -1;
     int column = -1;
     while (part.next()) {
@@ -458,10 +493,12 @@ std::optional<Failure> readSheet(const Package &package, const QString &path,
                                    .arg(path, cell.value.left(20)));
             if (text->size() > DataFiles::maxCellChars)
                 return overlongCell();
-            builder.put(qMax(row, 0), column, *text);
+            if (!builder.put(qMax(row, 0), column, *text))
+                return tooManyCells();
         }
     }
-    builder.finish();
+    if (!builder.finish())
+        return tooManyCells();
     return part.failed;
 }
 
@@ -476,7 +513,7 @@ std::optional<Failure> readSheetList(const Package &package, const QString &path
     const KArchiveFile *file = package.file(path);
     if (!file)
         return damaged(translated("%1 がありません").arg(path));
-    PartReader part(*file, path);
+    PartReader part = package.reader(*file, path);
     while (part.next())
         if (part.isStart(QLatin1String("sheet")))
             entries.append({part.attribute(QLatin1String("name")).toString(),
@@ -527,8 +564,14 @@ std::optional<Failure> readContent(Package &package, QVector<Sheet> &sheets)
 
 Content read(QIODevice &device)
 {
+    Budget budget;
+    return read(device, budget);
+}
+
+Content read(QIODevice &device, Budget &budget)
+{
     Content content;
-    Package package(device);
+    Package package(device, budget);
     std::optional<Failure> failed = package.open();
     if (!failed)
         failed = readContent(package, content.sheets);

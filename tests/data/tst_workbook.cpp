@@ -150,7 +150,7 @@ private slots:
         QMap<QString, QByteArray> bomb = workbookParts("");
         bomb["xl/worksheets/sheet1.xml"] = QByteArray(40 * 1024 * 1024, ' ');
         QTest::newRow("a part that inflates past its bound")
-            << zipPackage(bomb) << P::TooLarge << "MB";
+            << zipPackage(bomb) << P::TooLarge << "展開";
         QTest::newRow("a cell longer than a cell holds")
             << zipPackage(workbookParts(inlineRow({QString(32768, 'x')}))) << P::TooLarge
             << "32767";
@@ -191,6 +191,38 @@ private slots:
         QVERIFY2(content.reason.contains(reason), qPrintable(content.reason));
         QVERIFY(content.sheets.isEmpty());
         QVERIFY(timer.elapsed() < 5000);
+    }
+
+    // One budget bounds what all the workbooks of a run may inflate to and
+    // the cells they may keep, however many there are.
+    void budgetIsSharedByTheWorkbooksOfARun()
+    {
+        const QByteArray small = zipPackage(workbookParts(inlineRow({"区分", "a"})));
+        QBuffer first, second;
+        first.setData(small);
+        second.setData(small);
+        first.open(QIODevice::ReadOnly);
+        second.open(QIODevice::ReadOnly);
+        Workbook::Budget budget{1500, 1000};
+        QCOMPARE(Workbook::read(first, budget).problem, Workbook::Problem::None);
+        QVERIFY(budget.inflatedBytes < 1500);
+        QCOMPARE(budget.cells, 998);
+        const Workbook::Content over = Workbook::read(second, budget);
+        QCOMPARE(over.problem, Workbook::Problem::TooLarge);
+        QVERIFY2(over.reason.contains("展開"), qPrintable(over.reason));
+
+        // Empty cells between values count too: a value at the 256th column
+        // of every row would otherwise cost far more than its bytes.
+        QByteArray wideRows;
+        for (int row = 1; row <= 100; ++row)
+            wideRows += "<row><c r=\"IV" + QByteArray::number(row) + "\"><v>1</v></c></row>";
+        QBuffer wide;
+        wide.setData(zipPackage(workbookParts(wideRows)));
+        wide.open(QIODevice::ReadOnly);
+        Workbook::Budget cells{64 * 1024 * 1024, 10000};
+        const Workbook::Content tooMany = Workbook::read(wide, cells);
+        QCOMPARE(tooMany.problem, Workbook::Problem::TooLarge);
+        QVERIFY2(tooMany.reason.contains("セル"), qPrintable(tooMany.reason));
     }
 
     // A value at the sheet's far corner is not made into a million rows:
