@@ -194,16 +194,16 @@ private slots:
         QTest::newRow("originator without generics and without a master record")
             << QStringList{"h", product("Solo", "G1", "0", sen, "S", false)} << QStringList{}
             << QStringList{"Solo,後発なし"};
-        // Real records of 2025-08-14: an originator without generics whose
-        // generic name the master still gives.
+        // Real records of 2025-08-14: originators without generics whose
+        // generic name the master still gives (here only the 1 mg one's).
         QTest::newRow("originator without generics, master has its name")
             << QStringList{header,
-                           "内用薬,1179030F1028,チミペロン,１ｍｇ１錠,,,,トロペロン錠１ｍｇ,"
-                           "アルフレッサファーマ,,先発品,,12.1,,",
-                           "内用薬,1179030F2024,チミペロン,３ｍｇ１錠,,,,トロペロン錠３ｍｇ,"
-                           "アルフレッサファーマ,,先発品,,32.1,,"}
-            << QStringList{"内用薬,1179030F1ZZZ,【般】チミペロン錠１ｍｇ,チミペロン,１ｍｇ１錠,"
-                           ",,12.1,"}
+                           "内用薬,1179026F2027,チミペロン,１ｍｇ１錠,,,,トロペロン錠１ｍｇ,"
+                           "アルフレッサファーマ,,先発品,,8.9,,",
+                           "内用薬,1179026F3023,チミペロン,３ｍｇ１錠,,,,トロペロン錠３ｍｇ,"
+                           "アルフレッサファーマ,,先発品,,24.5,,"}
+            << QStringList{"内用薬,1179026F2ZZZ,【般】チミペロン錠１ｍｇ,チミペロン,１ｍｇ１錠,"
+                           "\"加算1,2\",,6.1,"}
             << QStringList{"トロペロン錠１ｍｇ,【般】チミペロン錠１ｍｇ",
                            "トロペロン錠３ｍｇ,後発なし"};
         QTest::newRow("foreign stop on another group: next record examined")

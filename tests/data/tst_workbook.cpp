@@ -76,8 +76,8 @@ private slots:
         QTest::newRow("rich-text runs joined")
             << QByteArray("<row><c t=\"s\"><v>0</v></c></row>")
             << QByteArray("<si><r><t>【般】</t></r><r><rPr><b/></rPr><t xml:space=\"preserve\">"
-                          "ニトラゼパム </t></r><r><t>錠</t></r></si>")
-            << QByteArray("【般】ニトラゼパム 錠\n");
+                          "ニトラゼパム</t></r><r><t>錠５ｍｇ</t></r></si>")
+            << QByteArray("【般】ニトラゼパム錠５ｍｇ\n");
         QTest::newRow("phonetic runs left out")
             << QByteArray("<row><c t=\"s\"><v>0</v></c></row>")
             << QByteArray("<si><t>例外コード</t><rPh sb=\"0\" eb=\"2\"><t>レイガイ</t></rPh>"
