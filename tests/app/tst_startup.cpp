@@ -3,7 +3,6 @@
 #include "support/mainwindowprobe.h"
 #include "support/testdatafolder.h"
 
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTableView>
 #include <QTimer>
@@ -159,12 +158,9 @@ private slots:
         else
             folder.write(DataFiles::displayList, QByteArray(100000, 'x') + ",g\nA,a\n");
 
-        QElapsedTimer timer;
-        timer.start();
         MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
         MainWindowProbe state(window);
         auto *view = window.findChild<QTableView *>("tableView");
         QCOMPARE(view->model() != nullptr, attached);

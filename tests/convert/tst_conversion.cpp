@@ -3,7 +3,6 @@
 #include "support/packages.h"
 #include "support/testdatafolder.h"
 
-#include <QElapsedTimer>
 #include <QTextCodec>
 #include <QtTest>
 #include <cstring>
@@ -499,10 +498,9 @@ private slots:
         folder.write(DataFiles::displayList, oldList);
         putShape(folder, file, shape);
 
-        QElapsedTimer timer;
-        timer.start();
+        // A named pipe that blocked the run would hold it here until the
+        // test's time-out.
         const Run run(folder);
-        QVERIFY2(timer.elapsed() < 5000, "the run must never block");
         QCOMPARE(run.outcome.ending, ending);
         QCOMPARE(run.outcome.path,
                  folder.path(shape == "swapped" ? DataFiles::exceptionList : file));
