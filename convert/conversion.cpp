@@ -31,15 +31,6 @@ QString translated(const char *text)
     return QCoreApplication::translate("MainWindow", text);
 }
 
-ConversionOutcome ended(ConversionOutcome outcome, ConversionEnding ending, const QString &path,
-                        const QString &reason = QString())
-{
-    outcome.ending = ending;
-    outcome.path = path;
-    outcome.reason = reason;
-    return outcome;
-}
-
 ListRead failed(ConversionEnding problem, const QString &reason)
 {
     ListRead read;
@@ -48,10 +39,10 @@ ListRead failed(ConversionEnding problem, const QString &reason)
     return read;
 }
 
-ListRead overlong(const char *what)
+ListRead overlongLine()
 {
     return failed(ConversionEnding::TooLarge,
-                  translated(what).arg(QLocale::c().toString(DataFiles::maxCellChars)));
+                  translated("%1 文字を超える行があります").arg(DataFiles::maxCellChars));
 }
 
 ListRead tooManyBytes()
@@ -177,7 +168,7 @@ ListRead readProductList(QIODevice &device, const CheckMessage &checkMessage)
         if (line.isNull())
             break;
         if (line.size() > DataFiles::maxCellChars)
-            return overlong("%1 文字を超える行があります");
+            return overlongLine();
         if (hasReplacementCharacter(line))
             return wrongEncoding();
         read.lines.append(line);
@@ -211,7 +202,7 @@ ListRead readMasterRecords(QIODevice &device)
         Csv::readRecords(text, DataFiles::rawListMaxRecords, DataFiles::maxCellChars);
     text.clear();
     if (records.overlongCell)
-        return overlong("%1 文字を超えるセルがあります");
+        return failed(ConversionEnding::TooLarge, DataFiles::overlongCellReason());
     if (cut && records.records.size() < DataFiles::rawListMaxRecords)
         return tooManyBytes();
     for (const QString &record : qAsConst(records.records))
@@ -289,24 +280,32 @@ private:
     QString folder;
 };
 
-Stop tooLargeSheet(const QString &path, const Workbook::Sheet &sheet)
+// Appends the rows of a sheet that takes a list, from row `from` on, as the
+// records its CSV export holds, up to the raw lists' record limit. A sheet
+// with a value past the rows or columns kept is too large to be a list.
+std::optional<Stop> appendSheetRecords(const QString &path, const Workbook::Sheet &sheet,
+                                       QStringList &records, int from = 0)
 {
-    return {
-        ConversionEnding::TooLarge, path,
-        translated("シート %1 が大きすぎます（%2 のセル）").arg(sheet.name, sheet.beyondBounds)};
+    if (!sheet.beyondBounds.isEmpty())
+        return Stop{ConversionEnding::TooLarge, path,
+                    translated("シート %1 が大きすぎます（%2 のセル）")
+                        .arg(sheet.name, sheet.beyondBounds)};
+    for (int row = from; row < sheet.rows.size() && records.size() < DataFiles::rawListMaxRecords;
+         ++row)
+        records.append(Workbook::csvRecord(sheet.rows.at(row)));
+    return std::nullopt;
 }
 
-// A sheet's rows as the records its CSV export holds, at most the raw
-// lists' record limit.
-QStringList sheetRecords(const Workbook::Sheet &sheet, int from = 0)
+// Reads a CSV list with `reader` into `lines`.
+std::optional<Stop> readCsvList(const QString &path,
+                                const std::function<ListRead(QIODevice &)> &reader,
+                                QStringList &lines)
 {
-    QStringList records;
-    for (int row = from; row < sheet.rows.size(); ++row) {
-        if (records.size() == DataFiles::rawListMaxRecords)
-            break;
-        records.append(Workbook::csvRecord(sheet.rows.at(row)));
-    }
-    return records;
+    const ListRead read = *readListFile(path, reader);
+    if (read.problem != ConversionEnding::Completed)
+        return Stop{read.problem, path, read.reason};
+    lines = read.lines;
+    return std::nullopt;
 }
 
 // The check message as reading a product list shows it, for lines that
@@ -330,8 +329,11 @@ public:
 
     ConversionOutcome run()
     {
-        if (auto stop = runSteps())
-            return ended(outcome, stop->ending, stop->path, stop->reason);
+        if (const std::optional<Stop> stop = runSteps()) {
+            outcome.ending = stop->ending;
+            outcome.path = stop->path;
+            outcome.reason = stop->reason;
+        }
         return outcome;
     }
 
@@ -415,50 +417,53 @@ private:
 
     std::optional<Stop> readProducts()
     {
-        if (productCsv) {
-            const ListRead products = *readListFile(paths.productList, [this](QIODevice &device) {
-                return readProductList(device, checkMessage);
-            });
-            if (products.problem != ConversionEnding::Completed)
-                return Stop{products.problem, paths.productList, products.reason};
-            outcome.productLines = products.lines;
-        } else if (auto stop = productsFromWorkbooks()) {
+        QStringList lines;
+        const auto readLines = [this](QIODevice &device) {
+            return readProductList(device, checkMessage);
+        };
+        if (auto stop = productCsv ? readCsvList(paths.productList, readLines, lines)
+                                   : productsFromWorkbooks(lines))
             return stop;
-        }
-        outcome.sources.productKinds = PublishedLists::productKinds(*outcome.productLines);
+        outcome.productLines = lines;
+        outcome.sources.productKinds = PublishedLists::productKinds(lines);
         return std::nullopt;
     }
 
     // The first price-list workbook's header row and the product rows of
     // all of them, in file-name order.
-    std::optional<Stop> productsFromWorkbooks()
+    std::optional<Stop> productsFromWorkbooks(QStringList &lines)
     {
         const QVector<PublishedLists::PriceList> &priceLists = workbooks.lists.priceLists;
         if (priceLists.isEmpty())
             return Stop{ConversionEnding::ListMissing, paths.productList, {}};
-        QStringList lines;
-        QVector<int> cellCounts;
         for (int i = 0; i < priceLists.size(); ++i) {
             const PublishedLists::PriceList &priceList = priceLists.at(i);
             for (int j = 0; j < i; ++j)
                 for (const QString &kind : priceList.kinds)
                     if (priceLists.at(j).kinds.contains(kind))
                         return ambiguous(priceLists.at(j).fileName, priceList.fileName);
-            if (!priceList.sheet->beyondBounds.isEmpty())
-                return tooLargeSheet(workbooks.path(priceList.fileName), *priceList.sheet);
-            const QStringList records = sheetRecords(*priceList.sheet, i == 0 ? 0 : 1);
-            for (int row = i == 0 ? 0 : 1;
-                 cellCounts.size() < checkedProductLines && row < priceList.sheet->rows.size();
-                 ++row)
-                cellCounts.append(priceList.sheet->rows.at(row).size());
-            lines += records;
+            const int headerRows = i == 0 ? 0 : 1; // later header rows are no products
+            if (auto stop = appendSheetRecords(workbooks.path(priceList.fileName), *priceList.sheet,
+                                               lines, headerRows))
+                return stop;
             outcome.sources.priceListWorkbooks.append(priceList.fileName);
         }
-        checkFirstLines(cellCounts, checkMessage);
-        if (lines.size() > DataFiles::rawListMaxRecords)
-            lines.erase(lines.begin() + DataFiles::rawListMaxRecords, lines.end());
-        outcome.productLines = lines;
+        checkFirstLines(firstRowsCellCounts(priceLists), checkMessage);
         return std::nullopt;
+    }
+
+    // The cells of the product list's first two rows: the first workbook's
+    // header row, then the first product row.
+    static QVector<int> firstRowsCellCounts(const QVector<PublishedLists::PriceList> &priceLists)
+    {
+        QVector<int> counts;
+        for (int i = 0; i < priceLists.size() && counts.size() < checkedProductLines; ++i) {
+            const QVector<QStringList> &rows = priceLists.at(i).sheet->rows;
+            for (int row = i == 0 ? 0 : 1; row < rows.size() && counts.size() < checkedProductLines;
+                 ++row)
+                counts.append(rows.at(row).size());
+        }
+        return counts;
     }
 
     std::optional<Stop> readExceptions(ExceptionCodes &exceptionCodes)
@@ -466,16 +471,13 @@ private:
         QStringList records;
         QString path = paths.exceptionList;
         if (exceptionCsv) {
-            const ListRead exceptions = *readListFile(paths.exceptionList, readMasterRecords);
-            if (exceptions.problem != ConversionEnding::Completed)
-                return Stop{exceptions.problem, path, exceptions.reason};
-            records = exceptions.lines;
+            if (auto stop = readCsvList(path, readMasterRecords, records))
+                return stop;
         } else if (const PublishedLists::Master *master = masterWorkbook();
                    master && master->exceptions) {
             path = workbooks.path(master->fileName);
-            if (!master->exceptions->beyondBounds.isEmpty())
-                return tooLargeSheet(path, *master->exceptions);
-            records = sheetRecords(*master->exceptions);
+            if (auto stop = appendSheetRecords(path, *master->exceptions, records))
+                return stop;
             outcome.sources.exceptionsWorkbook = master->fileName;
         } else {
             return std::nullopt; // no exception sheet takes part
@@ -492,16 +494,13 @@ private:
         QStringList records;
         masterPath = paths.genericNameList;
         if (masterCsv) {
-            const ListRead master = *readListFile(paths.genericNameList, readMasterRecords);
-            if (master.problem != ConversionEnding::Completed)
-                return Stop{master.problem, masterPath, master.reason};
-            records = master.lines;
+            if (auto stop = readCsvList(masterPath, readMasterRecords, records))
+                return stop;
             outcome.sources.masterDate = PublishedLists::masterDate(records);
         } else if (const PublishedLists::Master *master = masterWorkbook()) {
             masterPath = workbooks.path(master->fileName);
-            if (!master->main->beyondBounds.isEmpty())
-                return tooLargeSheet(masterPath, *master->main);
-            records = sheetRecords(*master->main);
+            if (auto stop = appendSheetRecords(masterPath, *master->main, records))
+                return stop;
             outcome.sources.masterWorkbook = master->fileName;
             outcome.sources.masterDate = PublishedLists::masterDate(master->main->rows);
         } else {

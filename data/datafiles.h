@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // The comma-separated files in the data folder and the limits that apply
@@ -26,4 +27,11 @@ constexpr int maxCellChars = 32767;
 constexpr qint64 rawListMaxBytes = 64 * 1024 * 1024;
 constexpr qint64 rawListMaxChars = rawListMaxBytes / 2; // UTF-16 in memory
 constexpr qint64 displayListMaxBytes = 8 * 1024 * 1024;
+
+// Why a list with a longer cell is refused, whatever it was read from.
+inline QString overlongCellReason()
+{
+    return QCoreApplication::translate("MainWindow", "%1 文字を超えるセルがあります")
+        .arg(maxCellChars);
+}
 } // namespace DataFiles

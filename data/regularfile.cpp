@@ -18,11 +18,6 @@ QString notRegularReason()
     return QCoreApplication::translate("MainWindow", "通常のファイルではありません");
 }
 
-FileCheck problem(FileProblem kind, const QString &reason)
-{
-    return {kind, reason};
-}
-
 // A path that is there in some form but does not lead to a regular file.
 bool isNonRegular(const QFileInfo &info)
 {
@@ -40,20 +35,20 @@ FileCheck openRegularFile(QFile &file)
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT && !QFileInfo(file.fileName()).isSymLink())
-            return problem(FileProblem::Missing, qt_error_string(error));
+            return FileCheck{FileProblem::Missing, qt_error_string(error)};
         if (error == ENOENT || error == ELOOP || error == ENXIO)
-            return problem(FileProblem::NotRegular, notRegularReason());
-        return problem(FileProblem::Unopenable, qt_error_string(error));
+            return FileCheck{FileProblem::NotRegular, notRegularReason()};
+        return FileCheck{FileProblem::Unopenable, qt_error_string(error)};
     }
     struct stat status;
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
-        return problem(FileProblem::NotRegular, notRegularReason());
+        return FileCheck{FileProblem::NotRegular, notRegularReason()};
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return problem(FileProblem::Unopenable, file.errorString());
+        return FileCheck{FileProblem::Unopenable, file.errorString()};
     }
     return {};
 }
@@ -62,10 +57,10 @@ FileCheck openRegularFile(QFile &file)
 {
     const QFileInfo info(file.fileName());
     if (isNonRegular(info))
-        return problem(FileProblem::NotRegular, notRegularReason());
+        return FileCheck{FileProblem::NotRegular, notRegularReason()};
     if (!file.open(QIODevice::ReadOnly))
-        return problem(info.exists() ? FileProblem::Unopenable : FileProblem::Missing,
-                       file.errorString());
+        return FileCheck{info.exists() ? FileProblem::Unopenable : FileProblem::Missing,
+                         file.errorString()};
     return {};
 }
 #endif
@@ -73,6 +68,6 @@ FileCheck openRegularFile(QFile &file)
 FileCheck checkReplaceable(const QString &path)
 {
     if (isNonRegular(QFileInfo(path)))
-        return problem(FileProblem::NotRegular, notRegularReason());
+        return FileCheck{FileProblem::NotRegular, notRegularReason()};
     return {};
 }

@@ -46,8 +46,7 @@ Failure tooManyCells()
 
 Failure overlongCell()
 {
-    return {Problem::TooLarge,
-            translated("%1 文字を超えるセルがあります").arg(DataFiles::maxCellChars)};
+    return {Problem::TooLarge, DataFiles::overlongCellReason()};
 }
 
 // A part of the package, inflated as it is read and never past
@@ -91,21 +90,26 @@ private:
 class PartReader
 {
 public:
-    PartReader(const KArchiveFile &file, const QString &path, Budget &budget)
-        : inner(file.createDevice()), path(path)
+    // `file` is null where the package lacks the part.
+    PartReader(const KArchiveFile *file, const QString &path, Budget &budget)
+        : inner(file ? file->createDevice() : nullptr), path(path)
     {
-        if (inner) {
+        if (!file)
+            fail(damaged(translated("%1 がありません").arg(path)));
+        else if (!inner)
+            fail(damaged(translated("%1 を展開できません").arg(path)));
+        else {
             bounded = std::make_unique<BoundedDevice>(inner.get(), budget);
             xml.setDevice(bounded.get());
         }
     }
 
     // The next element boundary or text; false at the end of the part or on
-    // a failure, which failure() then holds.
+    // a failure, which `failed` then holds.
     bool next()
     {
-        if (!inner)
-            return fail(damaged(translated("%1 を展開できません").arg(path)));
+        if (failed)
+            return false;
         for (;;) {
             switch (xml.readNext()) {
             case QXmlStreamReader::StartElement:
@@ -245,10 +249,7 @@ class Package
 public:
     Package(QIODevice &device, Budget &budget) : budget(budget), zip(&device) {}
 
-    PartReader reader(const KArchiveFile &file, const QString &path) const
-    {
-        return PartReader(file, path, budget);
-    }
+    PartReader reader(const QString &path) const { return PartReader(file(path), path, budget); }
 
     Budget &budget;
 
@@ -283,10 +284,9 @@ public:
         const QString relsPath = (folder.isEmpty() ? QString() : folder + QLatin1Char('/')) +
                                  QStringLiteral("_rels/") + partPath.section(QLatin1Char('/'), -1) +
                                  QStringLiteral(".rels");
-        const KArchiveFile *rels = file(relsPath);
-        if (!rels)
-            return std::nullopt;
-        PartReader part = reader(*rels, relsPath);
+        if (!file(relsPath))
+            return std::nullopt; // a part without relationships
+        PartReader part = reader(relsPath);
         while (part.next()) {
             if (!part.isStart(QLatin1String("Relationship")))
                 continue;
@@ -331,10 +331,7 @@ bool hasType(const Relationship &r, const char *suffix)
 std::optional<Failure> readSharedStrings(const Package &package, const QString &path,
                                          QStringList &strings)
 {
-    const KArchiveFile *file = package.file(path);
-    if (!file)
-        return damaged(translated("%1 がありません").arg(path));
-    PartReader part = package.reader(*file, path);
+    PartReader part = package.reader(path);
     while (part.next()) {
         if (!part.isStart(QLatin1String("si")))
             continue;
@@ -357,7 +354,7 @@ QString numberText(const QString &value)
 }
 
 struct Cell {
-    QStringView type;
+    QString type;    // t=
     QString value;   // <v>
     QString inline_; // <is>
 };
@@ -442,6 +439,35 @@ private:
     int width = 0;
 };
 
+// The column of a cell reference ("B3" -> 1); nothing for anything that is
+// not a reference, so the cell counts on from the one before.
+std::optional<int> referenceColumn(QStringView reference)
+{
+    int i = 0;
+    qint64 column = 0;
+    for (; i < reference.size() && reference.at(i) >= QLatin1Char('A') &&
+           reference.at(i) <= QLatin1Char('Z');
+         ++i) {
+        column = column * 26 + (reference.at(i).unicode() - 'A' + 1);
+        if (column > 1 << 20)
+            return std::nullopt;
+    }
+    if (i == 0 || i == reference.size())
+        return std::nullopt;
+    qint64 row = 0;
+    for (; i < reference.size(); ++i) {
+        const QChar c = reference.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        row = row * 10 + (c.unicode() - '0');
+        if (row > 1 << 24)
+            return std::nullopt;
+    }
+    if (row < 1)
+        return std::nullopt;
+    return int(column - 1);
+}
+
 // Reads one <c> element: its type, value and inline string.
 bool readCell(PartReader &part, Cell &cell)
 {
@@ -465,10 +491,7 @@ bool readCell(PartReader &part, Cell &cell)
 std::optional<Failure> readSheet(const Package &package, const QString &path,
                                  const QStringList &shared, Sheet &sheet)
 {
-    const KArchiveFile *file = package.file(path);
-    if (!file)
-        return damaged(translated("%1 がありません").arg(path));
-    PartReader part = package.reader(*file, path);
+    PartReader part = package.reader(path);
     SheetBuilder builder(sheet, package.budget);
     int row = -1;
     int column = -1;
@@ -479,12 +502,11 @@ std::optional<Failure> readSheet(const Package &package, const QString &path,
             row = ok && number > row + 1 ? number - 1 : row + 1;
             column = -1;
         } else if (part.isStart(QLatin1String("c"))) {
-            int cellRow = 0;
-            if (!parseReference(part.attribute(QLatin1String("r")), cellRow, column))
-                ++column;
-            const QString type = part.attribute(QLatin1String("t")).toString();
+            const std::optional<int> referenced =
+                referenceColumn(part.attribute(QLatin1String("r")));
+            column = referenced ? *referenced : column + 1;
             Cell cell;
-            cell.type = type;
+            cell.type = part.attribute(QLatin1String("t")).toString();
             if (!readCell(part, cell))
                 break;
             const std::optional<QString> text = cellText(cell, shared);
@@ -510,10 +532,7 @@ struct SheetEntry {
 std::optional<Failure> readSheetList(const Package &package, const QString &path,
                                      QVector<SheetEntry> &entries)
 {
-    const KArchiveFile *file = package.file(path);
-    if (!file)
-        return damaged(translated("%1 がありません").arg(path));
-    PartReader part = package.reader(*file, path);
+    PartReader part = package.reader(path);
     while (part.next())
         if (part.isStart(QLatin1String("sheet")))
             entries.append({part.attribute(QLatin1String("name")).toString(),
@@ -598,34 +617,5 @@ QString csvRecord(const QStringList &cells)
         }
     }
     return written.join(QLatin1Char(','));
-}
-
-bool parseReference(QStringView reference, int &row, int &column)
-{
-    int i = 0;
-    qint64 col = 0;
-    for (; i < reference.size() && reference.at(i) >= QLatin1Char('A') &&
-           reference.at(i) <= QLatin1Char('Z');
-         ++i) {
-        col = col * 26 + (reference.at(i).unicode() - 'A' + 1);
-        if (col > 1 << 20)
-            return false;
-    }
-    if (i == 0 || i == reference.size())
-        return false;
-    qint64 number = 0;
-    for (; i < reference.size(); ++i) {
-        const QChar c = reference.at(i);
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-        number = number * 10 + (c.unicode() - '0');
-        if (number > 1 << 24)
-            return false;
-    }
-    if (number < 1)
-        return false;
-    row = int(number - 1);
-    column = int(col - 1);
-    return true;
 }
 } // namespace Workbook

@@ -70,6 +70,4 @@ Content read(QIODevice &package);
 // doubled.
 QString csvRecord(const QStringList &cells);
 
-// "A1" -> (0, 0); false for anything that is not a cell reference.
-bool parseReference(QStringView reference, int &row, int &column);
 } // namespace Workbook
