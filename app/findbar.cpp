@@ -18,6 +18,7 @@ namespace
 constexpr int foldedRole = Qt::UserRole + 1;
 constexpr int fieldWidth = 190;
 constexpr int fieldTextMargins = 16;
+constexpr int placeMargin = 12;
 // Space a status bar keeps above and below its line.
 constexpr int statusBarSpacing = 5;
 
@@ -86,6 +87,8 @@ FindBar::FindBar(QTableView *view, QStandardItemModel *model, QStatusBar *status
         qMax(fieldWidth, findField->fontMetrics().horizontalAdvance(findField->placeholderText()) +
                              fieldTextMargins));
     place->setObjectName(QStringLiteral("findPlace"));
+    // Apart from the status message, which the bar cuts where it meets it.
+    place->setContentsMargins(placeMargin, 0, 0, 0);
     // The status bar keeps the height it has without them, so the
     // keyboard's last row stays whole; the field takes the height of the
     // bar's line of text.
