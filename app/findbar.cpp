@@ -1,5 +1,6 @@
 #include "app/findbar.h"
 
+#include "app/translation.h"
 #include "data/findfolding.h"
 
 #include <QAbstractItemView>
@@ -21,11 +22,6 @@ constexpr int fieldTextMargins = 16;
 constexpr int placeMargin = 12;
 // Space a status bar keeps above and below its line.
 constexpr int statusBarSpacing = 5;
-
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("MainWindow", text);
-}
 
 QString foldedText(QStandardItemModel *model, QStandardItem *item)
 {
@@ -80,6 +76,13 @@ FindBar::FindBar(QTableView *view, QStandardItemModel *model, QStatusBar *status
     : QObject(window), view(view), model(model), findField(new QLineEdit(statusBar)),
       place(new QLabel(statusBar))
 {
+    placeInStatusBar(statusBar);
+    takeTypingFromTable();
+    connectKeysAndModel(window);
+}
+
+void FindBar::placeInStatusBar(QStatusBar *statusBar)
+{
     findField->setObjectName(QStringLiteral("findField"));
     findField->setPlaceholderText(translated("名前の一部で検索（ひらがな可）"));
     // Wide enough for its placeholder, which tells what the field is for.
@@ -99,14 +102,20 @@ FindBar::FindBar(QTableView *view, QStandardItemModel *model, QStatusBar *status
     statusBar->setFixedHeight(barHeight);
     statusBar->addPermanentWidget(place);
     statusBar->addPermanentWidget(findField);
+}
 
-    // A key typed on the table starts a find; only a double click and F2
-    // open a cell's editor, so typing never overwrites a drug name.
+// A key typed on the table starts a find; only a double click and F2 open
+// a cell's editor, so typing never overwrites a drug name.
+void FindBar::takeTypingFromTable()
+{
     view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     view->setAttribute(Qt::WA_InputMethodEnabled, true);
     view->installEventFilter(this);
     findField->installEventFilter(this);
+}
 
+void FindBar::connectKeysAndModel(QWidget *window)
+{
     connect(findField, &QLineEdit::textChanged, this, &FindBar::findFirst);
     auto *findKey = new QShortcut(QKeySequence::Find, window);
     connect(findKey, &QShortcut::activated, this, [this] {
@@ -115,8 +124,8 @@ FindBar::FindBar(QTableView *view, QStandardItemModel *model, QStatusBar *status
     });
     connect(
         model, &QAbstractItemModel::dataChanged, this,
-        [model](const QModelIndex &topLeft, const QModelIndex &bottomRight,
-                const QVector<int> &roles) { dropStaleFolds(model, topLeft, bottomRight, roles); });
+        [this](const QModelIndex &topLeft, const QModelIndex &bottomRight,
+               const QVector<int> &roles) { dropStaleFolds(model, topLeft, bottomRight, roles); });
 }
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event)

@@ -26,13 +26,13 @@ class FindBar : public QObject
 public:
     FindBar(QTableView *view, QStandardItemModel *model, QStatusBar *statusBar, QWidget *window);
 
-    QLineEdit *field() const { return findField; }
-    QLabel *placeLabel() const { return place; }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void placeInStatusBar(QStatusBar *statusBar);
+    void takeTypingFromTable();
+    void connectKeysAndModel(QWidget *window);
     void findFirst();
     void step(int direction);
     void moveTo(const QVector<int> &rows, int index);

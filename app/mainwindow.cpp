@@ -5,8 +5,6 @@
 #include "app/drugtableview.h"
 #include "app/findbar.h"
 #include "convert/conversion.h"
-#include "data/datafiles.h"
-#include "data/datafolder.h"
 #include "data/displaylist.h"
 
 #include <QClipboard>
@@ -36,9 +34,10 @@ void showCheckMessage(int position, int commas)
 // Fills the model from the display list and sets up the view over it.
 // Returns the number of lines read, or nothing when the file cannot be
 // opened; then neither the model nor the view is touched.
-std::optional<int> showDisplayList(QTableView *view, QStandardItemModel *model, int rowHeight)
+std::optional<int> showDisplayList(const DataFolder &folder, QTableView *view,
+                                   QStandardItemModel *model, int rowHeight)
 {
-    const DisplayList list = readDisplayList(dataFilePath(DataFiles::displayList));
+    const DisplayList list = readDisplayList(folder);
     if (!list.opened)
         return std::nullopt;
     DrugTableView::fillModel(model, list.rows);
@@ -79,8 +78,11 @@ void copyToClipboard(const QString &text)
 }
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent), rowLimit(0), nextRow(0), ui(new Ui::MainWindow), model(nullptr)
+MainWindow::MainWindow(QWidget *parent) : MainWindow(DataFolder::standard(), parent) {}
+
+MainWindow::MainWindow(const DataFolder &folder, QWidget *parent)
+    : QMainWindow(parent), rowLimit(0), nextRow(0), ui(new Ui::MainWindow), model(nullptr),
+      dataFolder(folder)
 {
     ui->setupUi(this);
     model = DrugTableView::createModel(this);
@@ -89,7 +91,7 @@ MainWindow::MainWindow(QWidget *parent)
     // A missing display list leaves the view without a model: a blank table,
     // no message.
     const std::optional<int> linesRead =
-        showDisplayList(ui->tableView, model, DrugTableView::startupRowHeight);
+        showDisplayList(dataFolder, ui->tableView, model, DrugTableView::startupRowHeight);
     if (!linesRead)
         return;
     nextRow = *linesRead;
@@ -103,17 +105,18 @@ MainWindow::~MainWindow()
 
 void MainWindow::on_pushButton_clicked()
 {
-    const ConversionOutcome outcome =
-        runConversion(ConversionPaths::inDataFolder(), showCheckMessage);
-    if (outcome.productLines)
-        productLines = *outcome.productLines;
-    if (outcome.lookupLines)
-        lookupLines = *outcome.lookupLines;
+    ReadLines read;
+    const ConversionOutcome outcome = runConversion(dataFolder, showCheckMessage, &read);
+    if (read.productLines)
+        productLines = std::move(*read.productLines);
+    if (read.genericRecords)
+        lookupLines = std::move(*read.genericRecords);
     // Every other ending keeps the old list on disk, so the table stays too.
-    if (outcome.ending == ConversionEnding::Completed) {
+    if (outcome.completed()) {
         DrugTableView::resetModel(model);
         nextRow =
-            showDisplayList(ui->tableView, model, DrugTableView::conversionRowHeight).value_or(0);
+            showDisplayList(dataFolder, ui->tableView, model, DrugTableView::conversionRowHeight)
+                .value_or(0);
         rowLimit = model->rowCount();
     }
     // The whole text stays at hand where the status bar is too narrow for it.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/datafolder.h"
+
 #include <QMainWindow>
 #include <QStringList>
 
@@ -13,11 +15,10 @@ class MainWindow;
 // The one window of the program and all of its state.
 //
 // Start-up reads the display list into `model`, which `tableView` shows
-// sorted by brand name, a row a line. "変換" hands the data folder's paths
-// to the conversion, which reads the raw lists and replaces the display
-// list only with a complete new one; the window keeps the product lines and
-// generic-name records it read in `productLines` and `lookupLines`, shows
-// the new list and tells in the status bar how the run ended. The index
+// sorted by brand name, a row a line. "変換" hands the data folder to the
+// conversion, which reads the raw lists and replaces the display list only
+// with a complete new one; the window shows the new list and tells in the
+// status bar how the run ended. The index
 // keyboard's 47 buttons jump through the table by initial; the find in the
 // status bar (FindBar, with its own connections) finds any part of a name;
 // a click on a cell copies its name to the clipboard.
@@ -26,7 +27,10 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
+    // The window on the program's data folder.
     explicit MainWindow(QWidget *parent = nullptr);
+    // The window on another folder, as tests and benchmarks make it.
+    explicit MainWindow(const DataFolder &folder, QWidget *parent = nullptr);
     ~MainWindow() override;
 
 private slots:
@@ -91,10 +95,16 @@ private:
     // Tests read the state below through this class; it adds no member function.
     friend class MainWindowProbe;
 
+    // `rowLimit`: the rows the index keyboard walks. `nextRow`,
+    // `productLines` and `lookupLines`: the lines the last display-list load
+    // read, and those the last "変換" read (the product list's lines and the
+    // generic-name records). Nothing in the window acts on these three; they
+    // are its record of its last load and run, which tests read.
     int rowLimit;
     int nextRow;
     Ui::MainWindow *ui;
     QStandardItemModel *model;
     QStringList productLines;
     QStringList lookupLines;
+    DataFolder dataFolder; // where the display list and the raw lists are
 };

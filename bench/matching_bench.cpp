@@ -9,12 +9,15 @@
 #include "convert/matching.h"
 #include "data/csvrecords.h"
 #include "data/datafiles.h"
+#include "data/datafolder.h"
+#include "data/rawlists.h"
 #include "support/literalmatching.h"
 #include "support/splitting.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -229,27 +232,30 @@ void writeText(const QString &path, const QString &text)
 void benchConversion(const Lists &lists)
 {
     QTemporaryDir dir;
-    const ConversionPaths paths = ConversionPaths::inFolder(dir.path());
-    writeText(paths.productList, lists.products.join("\r\n") + "\r\n");
-    writeText(paths.genericNameList, lists.genericText);
-    writeText(paths.exceptionList, lists.exceptionText);
+    const DataFolder folder(dir.path(), QTextCodec::codecForName("UTF-8"));
+    writeText(folder.filePath(DataFiles::productList), lists.products.join("\r\n") + "\r\n");
+    writeText(folder.filePath(DataFiles::genericNameList), lists.genericText);
+    writeText(folder.filePath(DataFiles::exceptionList), lists.exceptionText);
     const CheckMessage ignore = [](int, int) {};
 
     const double read = medianMs(11, [&] {
-        QFile products(paths.productList), generics(paths.genericNameList),
-            exceptions(paths.exceptionList);
-        products.open(QIODevice::ReadOnly);
-        generics.open(QIODevice::ReadOnly);
-        exceptions.open(QIODevice::ReadOnly);
-        for (const QString &line : readProductList(products, ignore).lines)
+        QFile products, generics, exceptions;
+        folder.open(DataFiles::productList, products);
+        folder.open(DataFiles::genericNameList, generics);
+        folder.open(DataFiles::exceptionList, exceptions);
+        QStringList lines, genericRecords, exceptionRecords;
+        readProductList(products, folder.codec(), ignore, lines);
+        readMasterRecords(generics, folder.codec(), genericRecords);
+        readMasterRecords(exceptions, folder.codec(), exceptionRecords);
+        for (const QString &line : qAsConst(lines))
             splitLine(line);
-        for (const QString &record : readMasterRecords(generics).lines)
+        for (const QString &record : qAsConst(genericRecords))
             splitRecord(record);
-        for (const QString &record : readMasterRecords(exceptions).lines)
+        for (const QString &record : qAsConst(exceptionRecords))
             splitRecord(record);
     });
     ConversionOutcome outcome;
-    const double command = medianMs(11, [&] { outcome = runConversion(paths, ignore); });
+    const double command = medianMs(11, [&] { outcome = runConversion(folder, ignore); });
     std::printf("conversion command on files at the limits (%d lines written, %d codes mapped)\n",
                 outcome.linesWritten, outcome.exceptionCodes.value_or(-1));
     std::printf("  read and split the three lists %8.2f ms\n", read);

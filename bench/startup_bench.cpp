@@ -9,7 +9,6 @@
 
 #include "app/drugtableview.h"
 #include "app/mainwindow.h"
-#include "data/datafiles.h"
 #include "data/datafolder.h"
 #include "data/displaylist.h"
 
@@ -44,7 +43,7 @@ double medianMs(std::vector<qint64> ns)
 
 int reportOperations()
 {
-    const QString path = dataFilePath(DataFiles::displayList);
+    const DataFolder folder = DataFolder::standard();
     constexpr int runs = 21;
     std::vector<qint64> create, read, fill, setup;
     QElapsedTimer timer;
@@ -54,7 +53,7 @@ int reportOperations()
         QStandardItemModel *model = DrugTableView::createModel(&view);
         create.push_back(timer.nsecsElapsed());
         timer.start();
-        const DisplayList list = readDisplayList(path);
+        const DisplayList list = readDisplayList(folder);
         read.push_back(timer.nsecsElapsed());
         timer.start();
         DrugTableView::fillModel(model, list.rows);
@@ -63,7 +62,7 @@ int reportOperations()
         DrugTableView::setupView(&view, model, DrugTableView::startupRowHeight);
         setup.push_back(timer.nsecsElapsed());
     }
-    std::printf("in-process medians of %d runs on %s\n", runs, qPrintable(path));
+    std::printf("in-process medians of %d runs on %s\n", runs, qPrintable(folder.path()));
     std::printf("  model creation   %8.2f ms\n", medianMs(create));
     std::printf("  display-list read %7.2f ms\n", medianMs(read));
     std::printf("  model fill       %8.2f ms\n", medianMs(fill));

@@ -5,6 +5,7 @@
 
 #include "convert/conversion.h"
 #include "data/datafiles.h"
+#include "data/datafolder.h"
 #include "support/testdatafolder.h"
 
 #include <KZip> // declares KArchive, which its entry headers need first
@@ -89,12 +90,12 @@ int main(int argc, char *argv[])
     const CheckMessage ignore = [](int, int) {};
 
     TestDataFolder fromWorkbooks;
-    for (const char *name : workbooks)
-        fromWorkbooks.write(name, sampleFile(QString("published/") + name));
+    fromWorkbooks.writePublishedWorkbooks();
+    const DataFolder workbookFolder = fromWorkbooks.dataFolder();
     const long before = peakKb();
-    ConversionOutcome outcome = runConversion(fromWorkbooks.paths(), ignore);
+    ConversionOutcome outcome = runConversion(workbookFolder, ignore);
     const long peak = peakKb();
-    if (outcome.ending != ConversionEnding::Completed) {
+    if (!outcome.completed()) {
         std::printf("the conversion from the workbooks failed\n");
         return 1;
     }
@@ -108,9 +109,9 @@ int main(int argc, char *argv[])
 
     qint64 tokens = 0;
     const double floor = medianMs(rounds, [&] { tokens = floorOnce(fromWorkbooks); });
-    const double whole =
-        medianMs(rounds, [&] { outcome = runConversion(fromWorkbooks.paths(), ignore); });
-    const double csv = medianMs(rounds, [&] { runConversion(fromCsv.paths(), ignore); });
+    const double whole = medianMs(rounds, [&] { outcome = runConversion(workbookFolder, ignore); });
+    const DataFolder csvFolder = fromCsv.dataFolder();
+    const double csv = medianMs(rounds, [&] { runConversion(csvFolder, ignore); });
 
     std::printf("変換 from the four published workbooks of 2025-08-14 (%d lines, median of %d)\n",
                 outcome.linesWritten, rounds);

@@ -4,9 +4,14 @@
 
 namespace
 {
+// Cells of an exception-sheet record, numbered from 1.
+constexpr int genericCodeCell = 2;
+constexpr int productCodeCell = 6;
+constexpr int fullProductCodeChars = 12;
+
 bool isFullProductCode(QStringView text)
 {
-    if (text.size() != 12)
+    if (text.size() != fullProductCodeChars)
         return false;
     for (const QChar c : text)
         if (c.unicode() > 0x7f || !c.isLetterOrNumber())
@@ -23,14 +28,14 @@ ExceptionCodes exceptionCodesFrom(const QStringList &records)
         QString storage;
         QStringView productCode;
         Csv::forEachCell(record, [&](int number, QStringView raw) {
-            if (number == 2) {
+            if (number == genericCodeCell) {
                 const QStringView code = Csv::cellView(raw, storage);
                 if (!code.isEmpty())
                     groupCode = code.toString();
-            } else if (number == 6) {
+            } else if (number == productCodeCell) {
                 productCode = Csv::cellView(raw, storage);
             }
-            return number < 6;
+            return number < productCodeCell;
         });
         if (groupCode.isEmpty() || !isFullProductCode(productCode))
             continue;

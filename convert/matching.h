@@ -55,6 +55,7 @@
 namespace ProductField
 {
 enum : int {
+    Kind = 1,         // 区分: 内用薬, 注射薬, 外用薬 or 歯科用薬剤
     Code = 2,         // 12 characters; its first 9 name ingredient, form, strength
     Group = 3,        // the ingredient; groups neighbouring records
     MatchText = 6,    // searched for the record's own group

@@ -11,8 +11,18 @@ namespace
 // Title and date rows stand above a master sheet's header.
 constexpr int rowsSearchedForAHeader = 10;
 
+// The kinds in their published order; the first three make a whole list.
 const QStringList kindOrder{QStringLiteral("内用薬"), QStringLiteral("注射薬"),
                             QStringLiteral("外用薬"), QStringLiteral("歯科用薬剤")};
+constexpr int wholeListKinds = 3;
+
+// The header cells that tell the sheets apart. The price list and the
+// master both begin with 区分; the exception sheet has the price list's
+// product code in cell 6.
+const QString kindHeader = QStringLiteral("区分");
+const QString productCodeHeader = QStringLiteral("薬価基準収載医薬品コード");
+const QString genericCodeHeader = QStringLiteral("一般名コード");
+constexpr int exceptionProductCodeColumn = 5;
 
 bool beginsWith(const QStringList &cells, const QStringList &texts)
 {
@@ -26,20 +36,18 @@ bool beginsWith(const QStringList &cells, const QStringList &texts)
 
 bool isPriceListHeader(const QStringList &cells)
 {
-    return beginsWith(cells, {QStringLiteral("区分"), QStringLiteral("薬価基準収載医薬品コード"),
-                              QStringLiteral("成分名")});
+    return beginsWith(cells, {kindHeader, productCodeHeader, QStringLiteral("成分名")});
 }
 
 bool isMasterHeader(const QStringList &cells)
 {
-    return beginsWith(cells, {QStringLiteral("区分"), QStringLiteral("一般名コード"),
-                              QStringLiteral("一般名処方の標準的な記載")});
+    return beginsWith(cells,
+                      {kindHeader, genericCodeHeader, QStringLiteral("一般名処方の標準的な記載")});
 }
 
 bool isExceptionHeader(const QStringList &cells)
 {
-    return isMasterHeader(cells) && cells.size() >= 6 &&
-           cells.at(5) == QStringLiteral("薬価基準収載医薬品コード");
+    return isMasterHeader(cells) && cells.value(exceptionProductCodeColumn) == productCodeHeader;
 }
 
 // The row of a master sheet's header, or -1.
@@ -55,7 +63,7 @@ QStringList kindsOf(const Workbook::Sheet &sheet)
 {
     QStringList kinds;
     for (int row = 1; row < sheet.rows.size(); ++row) {
-        const QString kind = sheet.rows.at(row).value(0);
+        const QString kind = sheet.rows.at(row).value(ProductField::Kind - 1);
         if (kindOrder.contains(kind) && !kinds.contains(kind))
             kinds.append(kind);
     }
@@ -98,12 +106,21 @@ QStringList productKinds(const QStringList &productLines)
     QStringList kinds;
     for (int i = 1; i < productLines.size(); ++i) {
         QStringView kind;
-        pickFields(productLines.at(i), {1}, {&kind});
+        pickFields(productLines.at(i), {ProductField::Kind}, {&kind});
         for (const QString &known : kindOrder)
             if (kind == known && !kinds.contains(known))
                 kinds.append(known);
     }
     return kinds;
+}
+
+QStringList missingKinds(const QStringList &kinds)
+{
+    QStringList missing;
+    for (int i = 0; i < wholeListKinds; ++i)
+        if (!kinds.contains(kindOrder.at(i)))
+            missing.append(kindOrder.at(i));
+    return missing;
 }
 
 QString masterDate(const QVector<QStringList> &rows)

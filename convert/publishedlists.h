@@ -43,6 +43,10 @@ void classify(const QString &fileName, const Workbook::Content &content, Classif
 // 外用薬 and 歯科用薬剤, in the order met.
 QStringList productKinds(const QStringList &productLines);
 
+// Those of 内用薬, 注射薬 and 外用薬, which a whole price list holds, that
+// `kinds` lacks (歯科用薬剤 is published apart and is not missed).
+QStringList missingKinds(const QStringList &kinds);
+
 // The date a master's title rows give ("令和7年8月14日適用"), from its rows
 // before the header; empty when they hold none.
 QString masterDate(const QVector<QStringList> &rows);

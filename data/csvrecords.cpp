@@ -142,4 +142,21 @@ int cellCount(QStringView record)
     });
     return count;
 }
+
+QString record(const QStringList &cells)
+{
+    QStringList written;
+    written.reserve(cells.size());
+    for (const QString &cell : cells) {
+        if (cell.contains(QLatin1Char(',')) || cell.contains(quote) ||
+            cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'))) {
+            QString quoted = cell;
+            quoted.replace(quote, QLatin1String("\"\""));
+            written.append(quote + quoted + quote);
+        } else {
+            written.append(cell);
+        }
+    }
+    return written.join(QLatin1Char(','));
+}
 } // namespace Csv

@@ -55,4 +55,9 @@ QString cellText(QStringView raw);
 QStringView cellView(QStringView raw, QString &storage);
 
 int cellCount(QStringView record);
+
+// A record as a spreadsheet writes it: cells joined by commas, a cell that
+// holds a comma, a quote or a line break quoted with its quotes doubled.
+// cellText of each of its cells gives the cell back.
+QString record(const QStringList &cells);
 } // namespace Csv

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QCoreApplication>
 #include <QString>
 
 // The comma-separated files in the data folder and the limits that apply
@@ -17,6 +16,8 @@ constexpr int displayListMaxLines = 10000;
 // Lines of the product list, records of the master's two sheets.
 constexpr int rawListMaxRecords = 30000;
 
+constexpr qint64 mebibyte = 1024 * 1024;
+
 // Bounds no real list comes near, so that no file can exhaust memory or
 // hold the window: the most a spreadsheet cell holds (a longer line or
 // cell cannot be a list's); the bytes a raw list may take before its record
@@ -24,14 +25,7 @@ constexpr int rawListMaxRecords = 30000;
 // the bytes the start-up load reads of the display list (a real one is
 // under 1 MB).
 constexpr int maxCellChars = 32767;
-constexpr qint64 rawListMaxBytes = 64 * 1024 * 1024;
+constexpr qint64 rawListMaxBytes = 64 * mebibyte;
 constexpr qint64 rawListMaxChars = rawListMaxBytes / 2; // UTF-16 in memory
-constexpr qint64 displayListMaxBytes = 8 * 1024 * 1024;
-
-// Why a list with a longer cell is refused, whatever it was read from.
-inline QString overlongCellReason()
-{
-    return QCoreApplication::translate("MainWindow", "%1 文字を超えるセルがあります")
-        .arg(maxCellChars);
-}
+constexpr qint64 displayListMaxBytes = 8 * mebibyte;
 } // namespace DataFiles

@@ -1,8 +1,8 @@
 #include "data/displaylist.h"
 
 #include "data/datafiles.h"
+#include "data/datafolder.h"
 #include "data/lines.h"
-#include "data/regularfile.h"
 
 #include <QFile>
 #include <QTextStream>
@@ -30,14 +30,15 @@ bool readBoundedLine(QTextStream &in, const QIODevice &device, QString &line)
 }
 } // namespace
 
-DisplayList readDisplayList(const QString &path)
+DisplayList readDisplayList(const DataFolder &folder)
 {
     DisplayList list;
-    QFile file(path);
-    if (openRegularFile(file).problem != FileProblem::None)
+    QFile file;
+    if (folder.open(DataFiles::displayList, file))
         return list;
     list.opened = true;
     QTextStream in(&file);
+    in.setCodec(folder.codec());
     QString line;
     while (list.rows.size() < DataFiles::displayListMaxLines && readBoundedLine(in, file, line)) {
         QStringView brand, generic;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVector>
 
+class DataFolder;
+
 // One line of the display list: what one table row shows.
 struct DisplayRow {
     QString brand;   // field 1
@@ -14,9 +16,10 @@ struct DisplayList {
     QVector<DisplayRow> rows; // in file order, one per line read
 };
 
-// Reads at most 10000 lines of the display list at `path`, and only when it
-// is a regular file: `opened` is false for anything else, as for a missing
+// Reads at most 10000 lines of the folder's display list, in the folder's
+// encoding (a byte-order mark selects UTF-8 or UTF-16), and only when it is
+// a regular file: `opened` is false for anything else, as for a missing
 // file. Fields after the second are ignored; every line counts, empty ones
 // too. A line is cut at maxCellChars characters and reading stops after
 // displayListMaxBytes, so no file can hold up the start.
-DisplayList readDisplayList(const QString &path);
+DisplayList readDisplayList(const DataFolder &folder);

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "data/datafiles.h"
+#include "data/problem.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
+
+#include <optional>
 
 class QIODevice;
 
@@ -16,9 +21,8 @@ class QIODevice;
 // text that reads back as the same value, booleans as TRUE and FALSE,
 // formula cells as their cached value.
 //
-// The package is distrusted: parts are inflated piece by piece up to a
-// bound, no DTD is accepted, nesting is bounded, a relationship may not
-// point outside the package and a shared-string index must exist.
+// The package is distrusted (see package.h), and a shared-string index
+// must exist.
 namespace Workbook
 {
 struct Sheet {
@@ -29,16 +33,8 @@ struct Sheet {
     QString beyondBounds;
 };
 
-enum class Problem {
-    None,
-    NotWorkbook, // not a zip package, or no workbook in it (an encrypted one is neither)
-    Damaged,     // truncated, malformed or hostile
-    TooLarge,    // a part inflates past its bound, or a cell is longer than a cell holds
-};
-
 struct Content {
-    Problem problem = Problem::None;
-    QString reason; // what is wrong, for the user
+    std::optional<Problem> problem; // its file left for the caller to name
     QVector<Sheet> sheets;
 };
 
@@ -47,16 +43,17 @@ struct Content {
 constexpr int maxRows = 30000;
 constexpr int maxColumns = 256;
 // The most one part of the package may inflate to, and the largest package
-// read at all: a real sheet inflates to under 4 MB.
-constexpr qint64 maxPartBytes = 32 * 1024 * 1024;
-constexpr qint64 maxPackageBytes = 64 * 1024 * 1024;
+// read at all: a real sheet inflates to under 4 MB, a real package is
+// under 1 MB.
+constexpr qint64 maxPartBytes = 32 * DataFiles::mebibyte;
+constexpr qint64 maxPackageBytes = 64 * DataFiles::mebibyte;
 
 // What reading may take in all, shared by the workbooks of one run so that
 // no number of them can exhaust memory: the bytes their parts inflate to,
 // and the cells their sheets keep (empty ones between values included). The
 // four published workbooks take 9 MB and 200,000 cells.
 struct Budget {
-    qint64 inflatedBytes = 64 * 1024 * 1024;
+    qint64 inflatedBytes = 64 * DataFiles::mebibyte;
     qint64 cells = 4 * 1024 * 1024;
 };
 
@@ -64,10 +61,4 @@ struct Budget {
 // `budget`, which it lowers by what it took.
 Content read(QIODevice &package, Budget &budget);
 Content read(QIODevice &package);
-
-// A row as a spreadsheet writes it to CSV: cells joined by commas, a cell
-// that holds a comma, a quote or a line break quoted with its quotes
-// doubled.
-QString csvRecord(const QStringList &cells);
-
 } // namespace Workbook

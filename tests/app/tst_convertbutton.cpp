@@ -14,15 +14,6 @@
 
 namespace
 {
-const QByteArray header10 = "h,1,2,3,4,5,6,7,8,9,10\n";
-
-void writeRealLists(const TestDataFolder &folder)
-{
-    for (const QString &name :
-         {DataFiles::productList, DataFiles::genericNameList, DataFiles::exceptionList})
-        folder.write(name, sampleFile(name));
-}
-
 QStringList tableRows(QStandardItemModel *model, int count)
 {
     QStringList rows;
@@ -71,12 +62,12 @@ private slots:
     {
         QFETCH(int, way);
         TestDataFolder folder;
-        writeRealLists(folder);
+        folder.writeRealLists();
         folder.write(DataFiles::productList,
                      "h,1,2,3,4,5,6,7,8,9\n"
                      "内用薬,1124003F2230,ニトラゼパム,５ｍｇ１錠,,,,"
                      "ネルボン錠５ｍｇ,アルフレッサファーマ,,準先発品,1,7.1,,\n");
-        MainWindow window;
+        MainWindow window(folder.dataFolder());
         window.show();
         QCOMPARE(pressConvert(window, ModalCloser::Way(way)), QStringList{"0,=9"});
         QCOMPARE(folder.read(DataFiles::displayList),
@@ -87,8 +78,8 @@ private slots:
     {
         TestDataFolder folder;
         folder.write(DataFiles::displayList, "旧,old\n");
-        writeRealLists(folder);
-        MainWindow window;
+        folder.writeRealLists();
+        MainWindow window(folder.dataFolder());
         window.show();
         MainWindowProbe state(window);
         QVERIFY(statusOf(window).isEmpty()); // start-up says nothing
@@ -124,9 +115,9 @@ private slots:
     void withoutExceptionListTheStatusSaysSo()
     {
         TestDataFolder folder;
-        writeRealLists(folder);
+        folder.writeRealLists();
         folder.remove(DataFiles::exceptionList);
-        MainWindow window;
+        MainWindow window(folder.dataFolder());
         pressConvert(window);
         QCOMPARE(statusOf(window),
                  QString("変換しました: %1 件（例外コード表 reigai.csv なし）。"
@@ -172,7 +163,7 @@ private slots:
             folder.write(name, sampleFile("published/" + name));
         if (csvProducts)
             folder.write(DataFiles::productList, joinedPublishedPriceList());
-        MainWindow window;
+        MainWindow window(folder.dataFolder());
         window.show();
         QCOMPARE(pressConvert(window), QStringList());
         QCOMPARE(statusOf(window), status);
@@ -219,15 +210,15 @@ private slots:
         QFETCH(QString, status);
 
         TestDataFolder folder;
-        writeRealLists(folder);
-        MainWindow window;
+        folder.writeRealLists();
+        MainWindow window(folder.dataFolder());
         pressConvert(window);
         MainWindowProbe state(window);
         const QStringList rowsBefore = tableRows(state.model(), 3000);
         QString path = native(folder, broken);
         if (broken == "header only") {
             path = native(folder, DataFiles::productList);
-            folder.write(DataFiles::productList, header10);
+            folder.write(DataFiles::productList, productHeaderLine);
         } else if (broken == "empty master") {
             path = native(folder, DataFiles::genericNameList);
             folder.write(DataFiles::genericNameList, QByteArray());

@@ -20,7 +20,7 @@ public:
     explicit ShownTable(const QByteArray &displayList)
     {
         folder.write(DataFiles::displayList, displayList);
-        window = std::make_unique<MainWindow>();
+        window = std::make_unique<MainWindow>(folder.dataFolder());
         window->show();
         exposed = QTest::qWaitForWindowExposed(window.get());
         view = window->findChild<QTableView *>("tableView");

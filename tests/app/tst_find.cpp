@@ -57,7 +57,7 @@ struct Window {
 
     TestDataFolder folder;
     bool listWritten = writeDemoList(folder); // before the window reads it
-    MainWindow window;
+    MainWindow window{folder.dataFolder()};
     QTableView *view = nullptr;
     QLineEdit *field = nullptr;
     QLabel *place = nullptr;

@@ -109,8 +109,10 @@ class TestLayout : public QObject
 {
     Q_OBJECT
 
+    // A folder that does not exist: the window shows no list.
+    const DataFolder noData{QStringLiteral("/nonexistent-ravo-folder")};
+
 private slots:
-    void init() { qputenv("RAVO_DIR", "/nonexistent-ravo-folder"); }
     void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
     void widgetTree_data()
@@ -133,7 +135,7 @@ private slots:
         QFETCH(QRect, rect);
         QFETCH(QString, caption);
 
-        MainWindow window;
+        MainWindow window(noData);
         const QList<QWidget *> found = window.findChildren<QWidget *>(name);
         QCOMPARE(found.size(), 1);
         QWidget *widget = found.first();
@@ -148,7 +150,7 @@ private slots:
 
     void creationOrder()
     {
-        MainWindow window;
+        MainWindow window(noData);
         QStringList expected;
         for (const WidgetRow &row : ::widgetTree())
             if (QByteArray(row.parent) == "centralWidget")
@@ -170,13 +172,13 @@ private slots:
     void unusedNumbersHaveNoWidget()
     {
         QFETCH(QString, name);
-        MainWindow window;
+        MainWindow window(noData);
         QVERIFY(!window.findChild<QObject *>(name));
     }
 
     void windowProperties()
     {
-        MainWindow window;
+        MainWindow window(noData);
         QCOMPARE(window.objectName(), QString("MainWindow"));
         QCOMPARE(window.windowTitle(), QString("MainWindow"));
         QCOMPARE(window.size(), QSize(584, 681));
@@ -193,7 +195,7 @@ private slots:
 
     void fontIsRequestedForTheWholeWindow()
     {
-        MainWindow window;
+        MainWindow window(noData);
         QVERIFY(window.testAttribute(Qt::WA_SetFont));
         QCOMPARE(window.font().family(), QString("Meiryo UI"));
         QCOMPARE(window.font().pointSize(), 9);
@@ -206,7 +208,7 @@ private slots:
 
     void childrenStayPutWhenTheWindowResizes()
     {
-        MainWindow window;
+        MainWindow window(noData);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QHash<QWidget *, QRect> before;
@@ -233,7 +235,7 @@ private slots:
     {
         MarkingTranslator translator;
         QCoreApplication::installTranslator(&translator);
-        MainWindow window;
+        MainWindow window(noData);
         QCoreApplication::removeTranslator(&translator);
 
         QCOMPARE(window.windowTitle(), QString("<MainWindow>"));

@@ -168,7 +168,7 @@ private slots:
         TestDataFolder folder;
         previousHandler = qInstallMessageHandler(recordConnectionWarnings);
         {
-            MainWindow window;
+            MainWindow window(folder.dataFolder());
         }
         qInstallMessageHandler(previousHandler);
         QCOMPARE(connectionWarnings, QStringList());
@@ -188,7 +188,7 @@ private slots:
         QFETCH(QString, target);
         TestDataFolder folder;
         folder.write(DataFiles::displayList, namesForEveryButton());
-        MainWindow window;
+        MainWindow window(folder.dataFolder());
         press(window, button);
         QCOMPARE(currentBrand(window), target);
     }
@@ -236,7 +236,7 @@ private slots:
 
         TestDataFolder folder;
         folder.write(DataFiles::displayList, linesToBytes(jumpList()));
-        MainWindow window;
+        MainWindow window(folder.dataFolder());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTableView *view = tableOf(window);
@@ -271,7 +271,7 @@ private slots:
         lines << "ヲ最後,g";
         TestDataFolder folder;
         folder.write(DataFiles::displayList, linesToBytes(lines));
-        MainWindow window;
+        MainWindow window(folder.dataFolder());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         press(window, "pushButton_48");
@@ -289,7 +289,7 @@ private slots:
                                 : QString("ア%1,g").arg(i, 4, 10, QChar('0')));
         TestDataFolder folder;
         folder.write(DataFiles::displayList, linesToBytes(lines));
-        MainWindow window;
+        MainWindow window(folder.dataFolder());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         press(window, "pushButton_31");
@@ -300,7 +300,7 @@ private slots:
     void missingDisplayListMakesTheJumpHarmless()
     {
         TestDataFolder folder;
-        MainWindow window;
+        MainWindow window(folder.dataFolder());
         press(window, "pushButton_2");
         QVERIFY(!tableOf(window)->currentIndex().isValid());
     }
@@ -312,7 +312,7 @@ private slots:
         folder.write(DataFiles::productList, "h,1,2,3,4,5,6,7,8,9,10\n"
                                              "x,G1000,G,,,,,カ新,,,先発品,,S\n");
         folder.write(DataFiles::genericNameList, "");
-        MainWindow window;
+        MainWindow window(folder.dataFolder());
         press(window, "pushButton");
         QCOMPARE(MainWindowProbe(window).rowLimit(), 3000);
         press(window, "pushButton_7");
@@ -328,7 +328,7 @@ private slots:
         folder.write(DataFiles::displayList, "ア,a\n");
         folder.write(DataFiles::genericNameList, "");
         folder.write(DataFiles::productList, "");
-        MainWindow window;
+        MainWindow window(folder.dataFolder());
         {
             ModalCloser closer(ModalCloser::Escape); // the empty list's check message
             press(window, "pushButton");

@@ -1,8 +1,8 @@
-#include "convert/conversion.h"
 #include "convert/exceptioncodes.h"
 #include "convert/matching.h"
 #include "data/csvrecords.h"
 #include "data/datafiles.h"
+#include "data/rawlists.h"
 #include "support/literalmatching.h"
 
 #include <QRandomGenerator>

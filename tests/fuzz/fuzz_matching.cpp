@@ -1,8 +1,8 @@
-#include "convert/conversion.h"
 #include "convert/exceptioncodes.h"
 #include "convert/matching.h"
 #include "data/csvrecords.h"
 #include "data/datafiles.h"
+#include "data/rawlists.h"
 #include "data/workbook.h"
 #include "support/literalmatching.h"
 #include "support/packages.h"
@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 #include <QString>
+#include <QTextCodec>
 #include <cstdint>
 #include <cstdlib>
 
@@ -31,20 +32,22 @@ void compareRecords(const QString &text)
 // whatever they accept must be what the plain reading gives.
 void checkReaders(const QByteArray &bytes)
 {
+    QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
     QBuffer products;
     products.setData(bytes);
     products.open(QIODevice::ReadOnly);
-    const ListRead lines = readProductList(products, [](int, int) {});
-    if (lines.problem == ConversionEnding::Completed &&
-        lines.lines.size() > DataFiles::rawListMaxRecords)
+    QStringList lines;
+    if (!readProductList(
+            products, utf8, [](int, int) {}, lines) &&
+        lines.size() > DataFiles::rawListMaxRecords)
         std::abort();
 
     QBuffer master;
     master.setData(bytes);
     master.open(QIODevice::ReadOnly);
-    const ListRead records = readMasterRecords(master);
-    if (records.problem == ConversionEnding::Completed &&
-        records.lines !=
+    QStringList records;
+    if (!readMasterRecords(master, utf8, records) &&
+        records !=
             Csv::readRecords(QString::fromUtf8(bytes), 30000, DataFiles::maxCellChars).records &&
         !bytes.startsWith("\xEF\xBB\xBF") && !bytes.startsWith("\xFF\xFE") &&
         !bytes.startsWith("\xFE\xFF"))
@@ -63,7 +66,7 @@ void checkWorkbook(const QByteArray &sheet, const QByteArray &shared)
     package.setData(zipPackage(parts));
     package.open(QIODevice::ReadOnly);
     const Workbook::Content content = Workbook::read(package);
-    if (content.problem != Workbook::Problem::None && content.reason.isEmpty())
+    if (content.problem && !content.sheets.isEmpty())
         std::abort();
     for (const Workbook::Sheet &read : content.sheets) {
         if (read.rows.size() > Workbook::maxRows)

@@ -1,8 +1,11 @@
 #include "support/testdatafolder.h"
 
+#include "data/datafiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QTextCodec>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -10,6 +13,10 @@
 
 namespace
 {
+const char *const publishedWorkbooks[] = {"tp20250814-01_01.xlsx", "tp20250814-01_02.xlsx",
+                                          "tp20250814-01_03.xlsx",
+                                          "ippanmeishohoumaster_250814.xlsx"};
+
 QByteArray readWhole(const QString &path)
 {
     QFile file(path);
@@ -17,26 +24,29 @@ QByteArray readWhole(const QString &path)
         qFatal("cannot read %s", qPrintable(path));
     return file.readAll();
 }
+
+#ifdef Q_OS_UNIX
+const bool symbolicLinks = true;
+#else
+const bool symbolicLinks = false; // QFile::link makes shortcuts (.lnk) on Windows
+#endif
+
+std::optional<QString> noSymbolicLinks()
+{
+    return QStringLiteral("this platform's links are shortcuts, not symbolic links");
+}
 } // namespace
 
-TestDataFolder::TestDataFolder()
-{
-    qputenv("RAVO_DIR", dir.path().toUtf8());
-}
+const QByteArray productHeaderLine = "h,1,2,3,4,5,6,7,8,9,10\n";
 
-TestDataFolder::~TestDataFolder()
+DataFolder TestDataFolder::dataFolder(QTextCodec *codec) const
 {
-    qunsetenv("RAVO_DIR");
+    return DataFolder(dir.path(), codec ? codec : QTextCodec::codecForName("UTF-8"));
 }
 
 QString TestDataFolder::path(const QString &fileName) const
 {
     return dir.filePath(fileName);
-}
-
-ConversionPaths TestDataFolder::paths() const
-{
-    return ConversionPaths::inFolder(dir.path());
 }
 
 void TestDataFolder::write(const QString &fileName, const QByteArray &bytes) const
@@ -57,6 +67,7 @@ QByteArray TestDataFolder::read(const QString &fileName) const
 void TestDataFolder::remove(const QString &fileName) const
 {
     QFile::remove(path(fileName));
+    QDir(dir.path()).rmdir(fileName);
 }
 
 QStringList TestDataFolder::files() const
@@ -64,36 +75,62 @@ QStringList TestDataFolder::files() const
     return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-void TestDataFolder::makeFifo(const QString &fileName) const
+std::optional<QString> TestDataFolder::put(const QString &fileName, FileShape shape,
+                                           const QByteArray &head, qint64 sparseBytes) const
 {
     remove(fileName);
+    const QString target = path(fileName);
+    switch (shape) {
+    case FileShape::Missing:
+        return std::nullopt;
+    case FileShape::NamedPipe:
 #ifdef Q_OS_UNIX
-    if (::mkfifo(QFile::encodeName(path(fileName)).constData(), 0600) == 0)
-        return;
+        if (::mkfifo(QFile::encodeName(target).constData(), 0600) == 0)
+            return std::nullopt;
+        qFatal("cannot make a named pipe %s", qPrintable(target));
+#else
+        return QStringLiteral("this platform has no named pipes in its file system");
 #endif
-    qFatal("cannot make a named pipe %s", qPrintable(path(fileName)));
+    case FileShape::Directory:
+        if (!QDir(dir.path()).mkdir(fileName))
+            qFatal("cannot make a folder %s", qPrintable(target));
+        return std::nullopt;
+    case FileShape::LinkLoop:
+    case FileShape::DanglingLink:
+        if (!symbolicLinks)
+            return noSymbolicLinks();
+        if (!QFile::link(shape == FileShape::LinkLoop ? target : path("nowhere.csv"), target))
+            qFatal("cannot make a link %s", qPrintable(target));
+        return std::nullopt;
+    case FileShape::ReadError:
+        if (!QFile::exists(QStringLiteral("/proc/self/mem")))
+            return QStringLiteral("no /proc/self/mem, whose first read fails");
+        if (!QFile::link(QStringLiteral("/proc/self/mem"), target))
+            qFatal("cannot make a link %s", qPrintable(target));
+        return std::nullopt;
+    case FileShape::Sparse: {
+        write(fileName, head);
+        QFile file(target);
+        if (!file.open(QIODevice::ReadWrite) || !file.resize(sparseBytes))
+            qFatal("cannot make a sparse file %s", qPrintable(target));
+        return std::nullopt;
+    }
+    }
+    return std::nullopt;
 }
 
-void TestDataFolder::makeSparse(const QString &fileName, qint64 bytes, const QByteArray &head) const
+void TestDataFolder::writeRealLists(bool withExceptions) const
 {
-    write(fileName, head);
-    QFile file(path(fileName));
-    if (!file.open(QIODevice::ReadWrite) || !file.resize(bytes))
-        qFatal("cannot make a sparse file %s", qPrintable(path(fileName)));
+    for (const QString &name : {DataFiles::productList, DataFiles::genericNameList})
+        write(name, sampleFile(name));
+    if (withExceptions)
+        write(DataFiles::exceptionList, sampleFile(DataFiles::exceptionList));
 }
 
-void TestDataFolder::makeLink(const QString &fileName, const QString &target) const
+void TestDataFolder::writePublishedWorkbooks() const
 {
-    remove(fileName);
-    if (!QFile::link(target, path(fileName)))
-        qFatal("cannot make a link %s", qPrintable(path(fileName)));
-}
-
-void TestDataFolder::makeDirectory(const QString &fileName) const
-{
-    remove(fileName);
-    if (!QDir(dir.path()).mkdir(fileName))
-        qFatal("cannot make a folder %s", qPrintable(path(fileName)));
+    for (const char *name : publishedWorkbooks)
+        write(name, sampleFile(QStringLiteral("published/") + name));
 }
 
 QByteArray linesToBytes(const QStringList &lines)

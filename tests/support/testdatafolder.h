@@ -1,37 +1,59 @@
 #pragma once
 
-#include "convert/conversion.h"
+#include "data/datafolder.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
-// A fresh data folder for one test: RAVO_DIR points at it while it lives.
+#include <optional>
+
+class QTextCodec;
+
+// Shapes a file's place can take that no list should, made by the file
+// system: what the program must refuse without waiting or crashing.
+enum class FileShape {
+    Missing,      // nothing there
+    NamedPipe,    // a FIFO without a writer
+    Directory,    // a folder
+    LinkLoop,     // a symbolic link to itself
+    DanglingLink, // a symbolic link to nothing
+    ReadError,    // a regular file whose first read fails
+    Sparse,       // a huge file of zero bytes after a head, taking no disk space
+};
+
+// A fresh data folder for one test, in a temporary directory; its text is
+// UTF-8 unless the test gives another codec.
 class TestDataFolder
 {
 public:
-    TestDataFolder();
-    ~TestDataFolder();
-
     bool isValid() const { return dir.isValid(); }
+    DataFolder dataFolder(QTextCodec *codec = nullptr) const;
     QString path(const QString &fileName) const;
-    ConversionPaths paths() const;
     void write(const QString &fileName, const QByteArray &bytes) const;
     QByteArray read(const QString &fileName) const;
     void remove(const QString &fileName) const;
     // Files in the folder, so a test sees that no temporary file is left.
     QStringList files() const;
 
-    // Hostile shapes in a file's place. A sparse file takes no disk space
-    // and reads as `bytes` zero bytes after `head`.
-    void makeFifo(const QString &fileName) const;
-    void makeSparse(const QString &fileName, qint64 bytes, const QByteArray &head = {}) const;
-    void makeLink(const QString &fileName, const QString &target) const;
-    void makeDirectory(const QString &fileName) const;
+    // Puts `shape` in the place of `fileName`; a sparse file reads as `head`
+    // and then zero bytes up to `sparseBytes`. Returns why this platform
+    // cannot make the shape, for the test to skip with; nothing when made.
+    std::optional<QString> put(const QString &fileName, FileShape shape,
+                               const QByteArray &head = {}, qint64 sparseBytes = 0) const;
+
+    // The real excerpts of the three lists of 2025-08-14, as the demo data
+    // holds them (UTF-8).
+    void writeRealLists(bool withExceptions = true) const;
+    // The four published workbooks of 2025-08-14.
+    void writePublishedWorkbooks() const;
 
 private:
     QTemporaryDir dir;
 };
+
+// A product list's first line with ten commas: it passes the check.
+extern const QByteArray productHeaderLine;
 
 // Joins lines with "\n" after each, as UTF-8.
 QByteArray linesToBytes(const QStringList &lines);
