@@ -48,6 +48,9 @@ QStringList warnings(const ConversionOutcome &outcome)
     if (!outcome.exceptionCodes && outcome.brandsWithoutName > 0)
         found.append(translated("注意: 例外コード表がありません（一般名なし %1 品目）")
                          .arg(outcome.brandsWithoutName));
+    if (!outcome.writtenInUtf8Instead.isEmpty())
+        found.append(translated("注意: %1 で書けない名前があるので、一覧を UTF-8 で保存しました")
+                         .arg(outcome.writtenInUtf8Instead));
     if (!outcome.sources.passedOver.isEmpty())
         found.append(translated("注意: %1 は使っていません（CSV ファイルを使いました）")
                          .arg(listed(outcome.sources.passedOver)));
@@ -157,6 +160,10 @@ QString whatWentWrong(const Problem &problem)
 {
     const QString path = shownPath(problem);
     switch (problem.kind) {
+    case Problem::InUse:
+        return translated("%1 は他のプログラムが開いています。閉じてからもう一度「変換」を押して"
+                          "ください")
+            .arg(path);
     case Problem::Missing:
     case Problem::NotRegular:
     case Problem::Unopenable:

@@ -84,7 +84,11 @@ void setupView(QTableView *view, QStandardItemModel *model, int rowHeight)
     view->setColumnWidth(0, columnWidth);
     view->setColumnWidth(1, columnWidth);
     // One call sizes every row; a setRowHeight per row recomputes section
-    // positions each time and grows with the square of the row count.
+    // positions each time and grows with the square of the row count. The
+    // header's own minimum, which follows the font and the style (25 on
+    // Windows), would otherwise hold the rows above the height asked for.
+    view->verticalHeader()->setMinimumSectionSize(
+        qMin(rowHeight, view->verticalHeader()->minimumSectionSize()));
     view->verticalHeader()->setDefaultSectionSize(rowHeight);
 }
 

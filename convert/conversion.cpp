@@ -54,6 +54,7 @@ private:
             return Problem(Problem::NoGenericNames).about(masterPath);
         if (auto problem = displayList.commit(matched.lines))
             return problem;
+        outcome.writtenInUtf8Instead = displayList.notEncodableIn();
         outcome.linesWritten = matched.lines.size();
         outcome.brandsWithoutName = matched.flaggedWithoutName;
         return std::nullopt;

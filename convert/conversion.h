@@ -27,6 +27,9 @@ struct ConversionOutcome {
     int linesWritten = 0;
     std::optional<int> exceptionCodes; // product codes mapped, when an exception sheet took part
     int brandsWithoutName = 0;         // flagged brands whose line reads 一般名なし
+    // The folder's encoding, where a line could not be written in it and the
+    // display list went in UTF-8 instead; empty otherwise.
+    QString writtenInUtf8Instead;
     ConversionSources sources;
 
     bool completed() const { return !problem; }

@@ -1,6 +1,7 @@
 #include "data/datafolder.h"
 
 #include "data/datafiles.h"
+#include "data/textdecoding.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,9 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
@@ -20,8 +24,46 @@
 
 namespace
 {
+// Whether `codec` holds `text`: encoded and decoded, it comes back the same.
+// (A codec's canEncode cannot tell: the Windows one always says yes.)
+bool encodes(QTextCodec *codec, const QString &text)
+{
+    return codec->toUnicode(codec->fromUnicode(text)) == text;
+}
+
 // The owner file Excel keeps beside a workbook while it has it open.
 const QLatin1String excelOwnerFilePrefix("~$");
+
+#ifdef Q_OS_WIN
+// Whether another program holds the file open and shares it for less than
+// `access`: Excel holds a workbook or a list it has open so.
+bool isHeldOpen(const QString &path, DWORD access)
+{
+    const HANDLE handle =
+        CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                    access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return false;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// Whether the display list is held so that it cannot be replaced.
+bool cannotBeReplaced(const QString &path)
+{
+    return QFileInfo::exists(path) && isHeldOpen(path, GENERIC_WRITE | DELETE);
+}
+#else
+// A file is never held against replacing it here: the system has no
+// sharing modes.
+bool cannotBeReplaced(const QString &)
+{
+    return false;
+}
+#endif
 
 // A path that is there in some form but does not lead to a regular file.
 bool isNonRegular(const QFileInfo &info)
@@ -62,9 +104,13 @@ std::optional<Problem> openRegular(QFile &file)
     const QFileInfo info(file.fileName());
     if (isNonRegular(info))
         return Problem(Problem::NotRegular);
-    if (!file.open(QIODevice::ReadOnly))
-        return Problem::fromSystem(info.exists() ? Problem::Unopenable : Problem::Missing,
-                                   file.errorString());
+    if (!file.open(QIODevice::ReadOnly)) {
+        const Problem::Kind kind = !info.exists() ? Problem::Missing
+                                   : isHeldOpen(file.fileName(), GENERIC_READ)
+                                       ? Problem::InUse
+                                       : Problem::Unopenable;
+        return Problem::fromSystem(kind, file.errorString());
+    }
     return std::nullopt;
 }
 #endif
@@ -131,6 +177,8 @@ std::optional<Problem> DisplayListReplacement::begin()
     const QString path = folder.filePath(DataFiles::displayList);
     if (isNonRegular(QFileInfo(path)))
         return Problem(Problem::NotRegular).about(path);
+    if (cannotBeReplaced(path))
+        return Problem(Problem::InUse).about(path);
     file = std::make_unique<QSaveFile>(path);
     if (!file->open(QIODevice::WriteOnly))
         return Problem::fromSystem(Problem::Unwritable, file->errorString()).about(path);
@@ -140,12 +188,24 @@ std::optional<Problem> DisplayListReplacement::begin()
 std::optional<Problem> DisplayListReplacement::commit(const QStringList &lines)
 {
     QTextStream out(file.get());
-    out.setCodec(folder.codec());
+    if (std::all_of(lines.begin(), lines.end(),
+                    [this](const QString &line) { return encodes(folder.codec(), line); })) {
+        out.setCodec(folder.codec());
+    } else {
+        // A name the folder's encoding cannot hold is never written as "?":
+        // the whole list goes in UTF-8 with a byte-order mark, which the
+        // start-up load reads on every system.
+        out.setCodec("UTF-8");
+        out.setGenerateByteOrderMark(true);
+        notEncodable = encodingName(folder.codec());
+    }
     for (const QString &line : lines)
         out << line << '\n';
     out.flush();
+    const QString path = file->fileName();
     if (out.status() != QTextStream::Ok || !file->commit())
-        return Problem::fromSystem(Problem::Unwritable, file->errorString())
-            .about(file->fileName());
+        return Problem::fromSystem(cannotBeReplaced(path) ? Problem::InUse : Problem::Unwritable,
+                                   file->errorString())
+            .about(path);
     return std::nullopt;
 }

@@ -53,7 +53,8 @@ private:
 
 // A new display list, written beside the old one and put in its place only
 // once complete, so that a run that ends early leaves the old list byte for
-// byte. Only a regular file is ever replaced.
+// byte. Only a regular file is ever replaced, and never one that another
+// program holds open.
 class DisplayListReplacement
 {
 public:
@@ -64,10 +65,16 @@ public:
     std::optional<Problem> begin();
 
     // Writes the lines, each ended by "\n", in the folder's encoding, and
-    // puts the file in the old one's place.
+    // puts the file in the old one's place. Where a line cannot be written in
+    // that encoding, the list is written in UTF-8 with a byte-order mark.
     std::optional<Problem> commit(const QStringList &lines);
+
+    // The encoding the list could not be written in, where it went in UTF-8
+    // instead; empty otherwise.
+    QString notEncodableIn() const { return notEncodable; }
 
 private:
     const DataFolder &folder;
     std::unique_ptr<QSaveFile> file;
+    QString notEncodable;
 };

@@ -12,6 +12,7 @@ struct Problem {
         Missing,    // nothing at the path
         NotRegular, // a pipe, a device, a directory, a socket, a dangling or looping link
         Unopenable, // there, but it cannot be opened: permission, ...
+        InUse,      // another program holds it open without sharing it (Excel does)
         ReadFailed, // the system reported an error while reading
         Unwritable, // the display list cannot be written or put in place
 

@@ -227,10 +227,8 @@ private slots:
             folder.write(DataFiles::exceptionList, QByteArray());
         } else if (broken == "shift_jis master") {
             path = native(folder, DataFiles::genericNameList);
-            folder.write(
-                DataFiles::genericNameList,
-                QTextCodec::codecForName("Shift_JIS")
-                    ->fromUnicode(QString::fromUtf8(sampleFile(DataFiles::genericNameList))));
+            folder.write(DataFiles::genericNameList, shiftJis()->fromUnicode(QString::fromUtf8(
+                                                         sampleFile(DataFiles::genericNameList))));
         } else {
             folder.remove(broken);
             if (broken == DataFiles::displayList || broken == DataFiles::exceptionList)

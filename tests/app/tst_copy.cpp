@@ -90,7 +90,11 @@ private slots:
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at, 400);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(clipboard->text(QClipboard::Clipboard), afterDoubleClick);
+#ifndef Q_OS_WIN
+        // One change for each gesture. (Windows tells of its clipboard's
+        // changes in messages of its own, not one for each.)
         QCOMPARE(changes.count(), 2);
+#endif
         if (clipboard->supportsSelection())
             QCOMPARE(clipboard->text(QClipboard::Selection), QString("selection untouched"));
     }

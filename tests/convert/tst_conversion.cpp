@@ -1,9 +1,12 @@
 #include "convert/conversion.h"
 #include "data/datafiles.h"
+#include "data/displaylist.h"
 #include "data/rawlists.h"
+#include "data/textdecoding.h"
 #include "support/packages.h"
 #include "support/testdatafolder.h"
 
+#include <QProcess>
 #include <QTextCodec>
 #include <QtTest>
 #include <cstring>
@@ -136,7 +139,7 @@ QByteArray contentOf(Shape shape, const QByteArray &real)
 {
     switch (shape) {
     case Shape::ShiftJis:
-        return QTextCodec::codecForName("Shift_JIS")->fromUnicode(QString::fromUtf8(real));
+        return shiftJis()->fromUnicode(QString::fromUtf8(real));
     case Shape::OverlongName:
         return QByteArray(real)
             .replace("【般】", QByteArray(40000, 'x'))
@@ -609,8 +612,11 @@ private slots:
         QFETCH(QByteArray, codec);
         QFETCH(QByteArray, written);
         QFETCH(QString, encoding);
-        QTextCodec *folderCodec = QTextCodec::codecForName(codec);
-        QTextCodec *writtenCodec = QTextCodec::codecForName(written);
+        const auto named = [](const QByteArray &name) {
+            return name == "Shift_JIS" ? shiftJis() : QTextCodec::codecForName(name);
+        };
+        QTextCodec *folderCodec = named(codec);
+        QTextCodec *writtenCodec = named(written);
         QVERIFY(folderCodec && writtenCodec);
         for (const QString &name :
              {DataFiles::productList, DataFiles::genericNameList, DataFiles::exceptionList}) {
@@ -625,6 +631,96 @@ private slots:
             QCOMPARE(run.outcome.problem->file, folder.path(name));
             QCOMPARE(run.outcome.problem->encoding, encoding);
         }
+    }
+
+    // Japanese Windows: the lists as Excel saves "CSV (コンマ区切り)", in the
+    // system's code page, give the display list in it; a list saved as
+    // UTF-8 without a byte-order mark is refused and the list kept.
+    void systemCodePageLists()
+    {
+        QTextCodec *system = QTextCodec::codecForLocale();
+        if (encodingName(system) != "Shift_JIS (CP932)")
+            QSKIP("the system's code page is not CP932, as on Japanese Windows");
+        TestDataFolder folder;
+        for (const QString &name :
+             {DataFiles::productList, DataFiles::genericNameList, DataFiles::exceptionList})
+            folder.write(name, system->fromUnicode(QString::fromUtf8(sampleFile(name))));
+        const DataFolder systemFolder = folder.dataFolder(system);
+        QVERIFY(Run(systemFolder).outcome.completed());
+        const QByteArray written = folder.read(DataFiles::displayList);
+        QCOMPARE(written,
+                 system->fromUnicode(QString::fromUtf8(sampleFile(DataFiles::displayList))));
+
+        folder.write(DataFiles::genericNameList, sampleFile(DataFiles::genericNameList));
+        const Run utf8(systemFolder);
+        QVERIFY(utf8.outcome.problem);
+        QCOMPARE(utf8.outcome.problem->kind, Problem::WrongEncoding);
+        QCOMPARE(utf8.outcome.problem->encoding, QString("Shift_JIS (CP932)"));
+        QCOMPARE(folder.read(DataFiles::displayList), written);
+    }
+
+    // Windows: a list, a workbook or the display list that another program
+    // holds open without sharing it, as Excel does, ends the run naming it,
+    // and the list is kept.
+    void fileHeldOpenKeepsTheList_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("product list") << DataFiles::productList;
+        QTest::newRow("master") << DataFiles::genericNameList;
+        QTest::newRow("a workbook") << "tp20250814-01_02.xlsx";
+        QTest::newRow("display list") << DataFiles::displayList;
+    }
+
+    void fileHeldOpenKeepsTheList()
+    {
+#ifndef Q_OS_WIN
+        QSKIP("only Windows lets a program hold a file open without sharing it");
+#else
+        QFETCH(QString, file);
+        TestDataFolder folder;
+        if (file.endsWith(".xlsx"))
+            folder.writePublishedWorkbooks();
+        else
+            folder.writeRealLists();
+        folder.write(DataFiles::displayList, oldList);
+        QProcess holder;
+        holder.start(QCoreApplication::applicationDirPath() + "/hold_open.exe",
+                     {QDir::toNativeSeparators(folder.path(file))});
+        QVERIFY2(holder.waitForReadyRead(30000), qPrintable(holder.errorString()));
+        const Run run(folder);
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(30000));
+        QVERIFY(run.outcome.problem);
+        QCOMPARE(run.outcome.problem->kind, Problem::InUse);
+        QCOMPARE(run.outcome.problem->file, folder.path(file));
+        QCOMPARE(folder.read(DataFiles::displayList), oldList);
+        QVERIFY(!folder.files().join(' ').contains(".ippan.csv"));
+#endif
+    }
+
+    // A name the folder's encoding cannot hold is never written as "?": the
+    // whole display list goes in UTF-8 with a byte-order mark, which the
+    // start-up load reads back as it was.
+    void unencodableNameWritesUtf8()
+    {
+        TestDataFolder folder;
+        const QByteArray brand = "Brand\xF0\xA0\xAE\xB7"; // U+20BB7, which CP932 lacks
+        folder.write(DataFiles::productList,
+                     "\xEF\xBB\xBF" + productHeaderLine + flaggedRecord(brand, "G1000"));
+        folder.write(DataFiles::genericNameList, "a,G1ZZZ,Generic,,,,\n");
+        QTextCodec *sjis = shiftJis();
+        const Run run(folder.dataFolder(sjis));
+        QVERIFY(run.outcome.completed());
+        QCOMPARE(run.outcome.writtenInUtf8Instead, QString("Shift_JIS (CP932)"));
+        QCOMPARE(folder.read(DataFiles::displayList), "\xEF\xBB\xBF" + brand + ",Generic\n");
+        const DisplayList shown = readDisplayList(folder.dataFolder(sjis));
+        QCOMPARE(shown.rows.size(), 1);
+        QCOMPARE(shown.rows.first().brand, QString::fromUtf8(brand));
+
+        folder.write(DataFiles::productList,
+                     "\xEF\xBB\xBF" + productHeaderLine + flaggedRecord("Brand", "G1000"));
+        QCOMPARE(Run(folder.dataFolder(sjis)).outcome.writtenInUtf8Instead, QString());
+        QCOMPARE(folder.read(DataFiles::displayList), QByteArray("Brand,Generic\n"));
     }
 
     // More bytes than any real list before the record limit: the lists are
@@ -668,7 +764,7 @@ private slots:
                          list.mark + QTextCodec::codecForName(list.codec)
                                          ->fromUnicode(text.constData(), text.size(), &noMark));
         }
-        QTextCodec *sjis = QTextCodec::codecForName("Shift_JIS");
+        QTextCodec *sjis = shiftJis();
         const Run run(folder.dataFolder(sjis));
         QVERIFY2(run.outcome.completed(),
                  run.outcome.problem ? qPrintable(run.outcome.problem->file) : "");
@@ -739,7 +835,7 @@ private slots:
     // the display list is written too.
     void shiftJisListsRoundTrip()
     {
-        QTextCodec *sjis = QTextCodec::codecForName("Shift_JIS");
+        QTextCodec *sjis = shiftJis();
         QVERIFY(sjis);
         TestDataFolder folder;
         for (const QString &name :

@@ -1,6 +1,7 @@
 #include "support/testdatafolder.h"
 
 #include "data/datafiles.h"
+#include "data/textdecoding.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,6 +39,14 @@ std::optional<QString> noSymbolicLinks()
 } // namespace
 
 const QByteArray productHeaderLine = "h,1,2,3,4,5,6,7,8,9,10\n";
+
+QTextCodec *shiftJis()
+{
+    QTextCodec *system = QTextCodec::codecForLocale();
+    if (encodingName(system) == QLatin1String("Shift_JIS (CP932)"))
+        return system;
+    return QTextCodec::codecForName("Shift_JIS");
+}
 
 DataFolder TestDataFolder::dataFolder(QTextCodec *codec) const
 {
@@ -103,7 +112,9 @@ std::optional<QString> TestDataFolder::put(const QString &fileName, FileShape sh
             qFatal("cannot make a link %s", qPrintable(target));
         return std::nullopt;
     case FileShape::ReadError:
+#ifdef Q_OS_UNIX
         if (!QFile::exists(QStringLiteral("/proc/self/mem")))
+#endif
             return QStringLiteral("no /proc/self/mem, whose first read fails");
         if (!QFile::link(QStringLiteral("/proc/self/mem"), target))
             qFatal("cannot make a link %s", qPrintable(target));

@@ -52,6 +52,10 @@ private:
     QTemporaryDir dir;
 };
 
+// Shift_JIS as Japanese Windows writes it (CP932): the system's codec
+// there, Qt's Shift_JIS elsewhere.
+QTextCodec *shiftJis();
+
 // A product list's first line with ten commas: it passes the check.
 extern const QByteArray productHeaderLine;
 
