@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test: once normally, once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the form test under a multi-config generator,
-# and the fuzz target. Every suite runs even when an earlier one failed to
-# build; a summary closes the output. Exits non-zero on any failure.
+# the fuzz target, and, where the Windows SDK is at hand, the Windows build
+# under Wine with its packages (scripts/windows.sh). Every suite runs even
+# when an earlier one failed to build; a summary closes the output. Exits
+# non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
@@ -55,6 +57,18 @@ if bash scripts/fuzz.sh; then
     record fuzzing passed
 else
     record fuzzing FAILED
+fi
+
+echo "=== windows: the Windows build, its suite under Wine, its packages"
+if [ -n "${IPPAN_WIN_SDK:-}" ] || [ -f ../shared/win-sdk/ippan-win-sdk.tar.xz ]; then
+    if bash scripts/windows.sh; then
+        record windows passed
+    else
+        record windows FAILED
+    fi
+else
+    echo "skipped: no Windows SDK (IPPAN_WIN_SDK unset, nothing in ../shared/win-sdk/)"
+    summary+=("windows: skipped, no Windows SDK")
 fi
 
 echo "=== summary"

@@ -17,7 +17,13 @@
 #include <QElapsedTimer>
 #include <QXmlStreamReader>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -43,11 +49,18 @@ double medianMs(int rounds, const std::function<void()> &work)
     return times[times.size() / 2];
 }
 
+// The most memory the process has held, in KB.
 long peakKb()
 {
+#ifdef Q_OS_WIN
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return long(counters.PeakWorkingSetSize / 1024);
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+#endif
 }
 
 // Every XML part under xl/ inflated and tokenized once: what any reader of

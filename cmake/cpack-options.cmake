@@ -1,0 +1,5 @@
+# Per generator: the installer is ippan-<version>-win64-setup.exe beside the
+# zip ippan-<version>-win64.zip.
+if(CPACK_GENERATOR STREQUAL "NSIS")
+    set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_FILE_NAME}-setup")
+endif()
