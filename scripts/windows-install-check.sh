@@ -26,6 +26,9 @@ fail() {
 
 rm -rf "$WINEPREFIX"
 run wineboot --init >/dev/null 2>&1
+# Meiryo UI, which Windows has and Wine lacks, as in scripts/wine-run.sh.
+run reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Meiryo UI" /t REG_SZ \
+    /d "Noto Sans CJK JP" /f >/dev/null 2>&1
 installed="$WINEPREFIX/drive_c/Program Files/ippan"
 ravo="$WINEPREFIX/drive_c/ravo"
 

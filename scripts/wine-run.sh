@@ -27,6 +27,11 @@ mkdir -p "$(dirname "$prefix")"
     flock 9
     if [ ! -f "$prefix/.ippan-ready" ]; then
         LC_ALL=ja_JP.UTF-8 "$wine" wineboot --init >/dev/null 2>&1 || true
+        # Wine has no Meiryo UI, the font the window asks for, and would
+        # fall back to a font of another script and size: Noto Sans CJK JP
+        # (fonts-noto-cjk) stands in for it, as Meiryo UI does on Windows.
+        LC_ALL=ja_JP.UTF-8 "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+            /v "Meiryo UI" /t REG_SZ /d "Noto Sans CJK JP" /f >/dev/null 2>&1
         if [ -n "${IPPAN_WINE_DPI:-}" ]; then
             LC_ALL=ja_JP.UTF-8 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
                 /t REG_DWORD /d "$IPPAN_WINE_DPI" /f >/dev/null 2>&1
