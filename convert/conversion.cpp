@@ -5,6 +5,8 @@
 #include "convert/matching.h"
 #include "data/datafiles.h"
 #include "data/datafolder.h"
+#include "data/japanesedates.h"
+#include "data/lines.h"
 
 #include <QFile>
 
@@ -12,11 +14,28 @@ namespace
 {
 using ListReader = std::function<std::optional<Problem>(QIODevice &, QStringList &)>;
 
+// Line (from 1) -> the last day the line's product may be prescribed, for
+// the lines whose brand record gives one.
+QMap<int, QDate> transitionalDates(const QStringList &productLines,
+                                   const QVector<int> &brandPositions)
+{
+    QMap<int, QDate> dates;
+    for (int line = 0; line < brandPositions.size(); ++line) {
+        QStringView until;
+        pickFields(productLines.at(brandPositions.at(line)), {ProductField::TransitionalUntil},
+                   {&until});
+        const QDate date = parseJapaneseDate(until);
+        if (date.isValid())
+            dates.insert(line + 1, date);
+    }
+    return dates;
+}
+
 class Conversion
 {
 public:
-    Conversion(const DataFolder &folder, const CheckMessage &checkMessage)
-        : folder(folder), checkMessage(checkMessage), workbooks(folder)
+    Conversion(const DataFolder &folder, const CheckMessage &checkMessage, const QDateTime &now)
+        : folder(folder), checkMessage(checkMessage), now(now), workbooks(folder)
     {
     }
 
@@ -52,12 +71,32 @@ private:
             return Problem(Problem::NothingProduced).about(productPath);
         if (matched.flaggedBrands > 0 && matched.flaggedWithoutName == matched.flaggedBrands)
             return Problem(Problem::NoGenericNames).about(masterPath);
-        if (auto problem = displayList.commit(matched.lines))
+        if (auto problem = displayList.commit(matched.lines, recordOf(matched)))
             return problem;
         outcome.writtenInUtf8Instead = displayList.notEncodableIn();
         outcome.linesWritten = matched.lines.size();
         outcome.brandsWithoutName = matched.flaggedWithoutName;
         return std::nullopt;
+    }
+
+    ListRecord recordOf(const MatchedLines &matched) const
+    {
+        const ConversionSources &sources = outcome.sources;
+        ListRecord record;
+        record.converted = now;
+        record.priceListSources = sources.priceListWorkbooks.isEmpty()
+                                      ? QStringList{DataFiles::productList}
+                                      : sources.priceListWorkbooks;
+        record.masterSources = QStringList{
+            sources.masterWorkbook.isEmpty() ? DataFiles::genericNameList : sources.masterWorkbook};
+        if (exceptionCsv)
+            record.masterSources.append(DataFiles::exceptionList);
+        else if (!sources.exceptionsWorkbook.isEmpty() &&
+                 sources.exceptionsWorkbook != sources.masterWorkbook)
+            record.masterSources.append(sources.exceptionsWorkbook);
+        record.masterDate = sources.masterDate;
+        record.transitionalUntil = transitionalDates(*lines.productLines, matched.brandPositions);
+        return record;
     }
 
     // Workbooks supply the lists that have no CSV file; with all three
@@ -170,6 +209,7 @@ private:
 
     const DataFolder &folder;
     const CheckMessage &checkMessage;
+    const QDateTime now;
     ConversionOutcome outcome;
     ReadLines lines;
     FolderWorkbooks workbooks;
@@ -182,7 +222,7 @@ private:
 } // namespace
 
 ConversionOutcome runConversion(const DataFolder &folder, const CheckMessage &checkMessage,
-                                ReadLines *read)
+                                ReadLines *read, const QDateTime &now)
 {
-    return Conversion(folder, checkMessage).run(read);
+    return Conversion(folder, checkMessage, now).run(read);
 }

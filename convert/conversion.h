@@ -3,6 +3,7 @@
 #include "data/problem.h"
 #include "data/rawlists.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -46,7 +47,9 @@ struct ReadLines {
 // (each from its CSV file, or else from the folder's workbooks), matches
 // brands to generic names and replaces the display list with the lines
 // produced. The old list is replaced only by a complete new one that holds
-// at least one line and could be right. What was read goes to `read` where
-// one is given.
+// at least one line and could be right, and with it the list's record (see
+// ListRecord), made at `now`. What was read goes to `read` where one is
+// given.
 ConversionOutcome runConversion(const DataFolder &folder, const CheckMessage &checkMessage,
-                                ReadLines *read = nullptr);
+                                ReadLines *read = nullptr,
+                                const QDateTime &now = QDateTime::currentDateTime());

@@ -251,6 +251,7 @@ MatchedLines matchBrandsToGenerics(const QStringList &productLines,
                 lines.append(a.brand % texts.noGenericName);
                 ++matched.flaggedWithoutName;
             }
+            matched.brandPositions.append(k);
             k = runs.nextAfter(k);
             continue;
         }
@@ -260,6 +261,7 @@ MatchedLines matchBrandsToGenerics(const QStringList &productLines,
             const QStringView *name = lookup.nameFor(a.code);
             const QStringView generic = name ? *name : QStringView(texts.noGenericProduct);
             lines.append(a.brand % QLatin1Char(',') % generic);
+            matched.brandPositions.append(k);
         }
         // A quasi-originator without the flag, like any other record, makes
         // no line.

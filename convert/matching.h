@@ -3,6 +3,7 @@
 #include "convert/exceptioncodes.h"
 
 #include <QStringList>
+#include <QVector>
 
 // Brand-to-generic matching: how the display list is made.
 //
@@ -55,21 +56,26 @@
 namespace ProductField
 {
 enum : int {
-    Kind = 1,         // 区分: 内用薬, 注射薬, 外用薬 or 歯科用薬剤
-    Code = 2,         // 12 characters; its first 9 name ingredient, form, strength
-    Group = 3,        // the ingredient; groups neighbouring records
-    MatchText = 6,    // searched for the record's own group
-    Brand = 8,        // the product name: field 1 of the display list
-    Category = 11,    // "先発品" or "準先発品" for brands
-    Flag = 12,        // generics exist: "1" or "○"
-    SecondaryKey = 13 // the price: tells a repeat of a brand from another of its records
+    Kind = 1,          // 区分: 内用薬, 注射薬, 外用薬 or 歯科用薬剤
+    Code = 2,          // 12 characters; its first 9 name ingredient, form, strength
+    Group = 3,         // the ingredient; groups neighbouring records
+    MatchText = 6,     // searched for the record's own group
+    Brand = 8,         // the product name: field 1 of the display list
+    Category = 11,     // "先発品" or "準先発品" for brands
+    Flag = 12,         // generics exist: "1" or "○"
+    SecondaryKey = 13, // the price: tells a repeat of a brand from another of its records
+    // 経過措置による使用期限: the last day the product may be prescribed
+    // ("R8.3.31まで"), where its listing ends; read for the display list's
+    // record, not by the walk
+    TransitionalUntil = 14
 };
 }
 
 struct MatchedLines {
-    QStringList lines;          // one display-list line per brand, in order
-    int flaggedBrands = 0;      // lines made for flagged brands
-    int flaggedWithoutName = 0; // of those, the lines that read 一般名なし
+    QStringList lines;           // one display-list line per brand, in order
+    QVector<int> brandPositions; // for each line, the position of its brand record
+    int flaggedBrands = 0;       // lines made for flagged brands
+    int flaggedWithoutName = 0;  // of those, the lines that read 一般名なし
 };
 
 // Walks the product list (header at position 0) and makes the display-list

@@ -11,6 +11,8 @@ inline const QString productList = QStringLiteral("senkou.csv");
 inline const QString genericNameList = QStringLiteral("iporg.csv");
 // The master's exception sheet; optional.
 inline const QString exceptionList = QStringLiteral("reigai.csv");
+// The record of the run that made the display list (see ListRecord).
+inline const QString listRecord = QStringLiteral("ippan-record.txt");
 
 constexpr int displayListMaxLines = 10000;
 // Lines of the product list, records of the master's two sheets.
@@ -28,4 +30,5 @@ constexpr int maxCellChars = 32767;
 constexpr qint64 rawListMaxBytes = 64 * mebibyte;
 constexpr qint64 rawListMaxChars = rawListMaxBytes / 2; // UTF-16 in memory
 constexpr qint64 displayListMaxBytes = 8 * mebibyte;
+constexpr qint64 listRecordMaxBytes = mebibyte; // a real one is under 100 KB
 } // namespace DataFiles

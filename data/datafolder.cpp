@@ -185,9 +185,12 @@ std::optional<Problem> DisplayListReplacement::begin()
     return std::nullopt;
 }
 
-std::optional<Problem> DisplayListReplacement::commit(const QStringList &lines)
+// The list's lines, each ended by "\n", in the folder's encoding; where a
+// line cannot be written in it, in UTF-8 with a byte-order mark.
+QByteArray DisplayListReplacement::encoded(const QStringList &lines)
 {
-    QTextStream out(file.get());
+    QByteArray bytes;
+    QTextStream out(&bytes, QIODevice::WriteOnly);
     if (std::all_of(lines.begin(), lines.end(),
                     [this](const QString &line) { return encodes(folder.codec(), line); })) {
         out.setCodec(folder.codec());
@@ -202,10 +205,26 @@ std::optional<Problem> DisplayListReplacement::commit(const QStringList &lines)
     for (const QString &line : lines)
         out << line << '\n';
     out.flush();
+    return bytes;
+}
+
+std::optional<Problem> DisplayListReplacement::commit(const QStringList &lines, ListRecord record)
+{
+    const QByteArray bytes = encoded(lines);
+    record.lines = lines.size();
+    // The record is made ready beside its old one first and put in place
+    // only after the list: a run cut short in between leaves a record whose
+    // hash is of the old list, which start-up passes over. A record that
+    // cannot be written costs only the record.
+    QSaveFile recordFile(folder.filePath(DataFiles::listRecord));
+    const bool recordReady = recordFile.open(QIODevice::WriteOnly) &&
+                             recordFile.write(listRecordText(record, bytes)) >= 0;
     const QString path = file->fileName();
-    if (out.status() != QTextStream::Ok || !file->commit())
+    if (file->write(bytes) != bytes.size() || !file->commit())
         return Problem::fromSystem(cannotBeReplaced(path) ? Problem::InUse : Problem::Unwritable,
                                    file->errorString())
             .about(path);
+    if (recordReady)
+        recordFile.commit();
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/listrecord.h"
 #include "data/problem.h"
 
 #include <QString>
@@ -65,15 +66,18 @@ public:
     std::optional<Problem> begin();
 
     // Writes the lines, each ended by "\n", in the folder's encoding, and
-    // puts the file in the old one's place. Where a line cannot be written in
-    // that encoding, the list is written in UTF-8 with a byte-order mark.
-    std::optional<Problem> commit(const QStringList &lines);
+    // puts the file in the old one's place, with `record` (its line count
+    // set here) beside it. Where a line cannot be written in that encoding,
+    // the list is written in UTF-8 with a byte-order mark.
+    std::optional<Problem> commit(const QStringList &lines, ListRecord record = {});
 
     // The encoding the list could not be written in, where it went in UTF-8
     // instead; empty otherwise.
     QString notEncodableIn() const { return notEncodable; }
 
 private:
+    QByteArray encoded(const QStringList &lines);
+
     const DataFolder &folder;
     std::unique_ptr<QSaveFile> file;
     QString notEncodable;

@@ -9,19 +9,24 @@
 
 namespace
 {
-bool withinBytes(const QIODevice &device)
+// At most `maxBytes` of the folder's file, and whether it was there.
+std::optional<QByteArray> readBounded(const DataFolder &folder, const QString &name,
+                                      qint64 maxBytes)
 {
-    return device.pos() <= DataFiles::displayListMaxBytes;
+    QFile file;
+    if (folder.open(name, file))
+        return std::nullopt;
+    return file.read(maxBytes);
 }
 
 // Reads one line of at most maxCellChars characters; the rest of a longer
 // line is passed over, so it never shows as a line of its own.
-bool readBoundedLine(QTextStream &in, const QIODevice &device, QString &line)
+bool readBoundedLine(QTextStream &in, QString &line)
 {
-    if (!withinBytes(device) || !in.readLineInto(&line, DataFiles::maxCellChars))
+    if (!in.readLineInto(&line, DataFiles::maxCellChars))
         return false;
     QString rest;
-    for (qsizetype piece = line.size(); piece == DataFiles::maxCellChars && withinBytes(device);) {
+    for (qsizetype piece = line.size(); piece == DataFiles::maxCellChars;) {
         if (!in.readLineInto(&rest, DataFiles::maxCellChars))
             break;
         piece = rest.size();
@@ -33,17 +38,26 @@ bool readBoundedLine(QTextStream &in, const QIODevice &device, QString &line)
 DisplayList readDisplayList(const DataFolder &folder)
 {
     DisplayList list;
-    QFile file;
-    if (folder.open(DataFiles::displayList, file))
+    const std::optional<QByteArray> bytes =
+        readBounded(folder, DataFiles::displayList, DataFiles::displayListMaxBytes);
+    if (!bytes)
         return list;
     list.opened = true;
-    QTextStream in(&file);
+    QTextStream in(*bytes);
     in.setCodec(folder.codec());
     QString line;
-    while (list.rows.size() < DataFiles::displayListMaxLines && readBoundedLine(in, file, line)) {
+    while (list.rows.size() < DataFiles::displayListMaxLines && readBoundedLine(in, line)) {
         QStringView brand, generic;
         pickFields(line, {1, 2}, {&brand, &generic});
-        list.rows.append({brand.toString(), generic.toString()});
+        list.rows.append({brand.toString(), generic.toString(), QDate()});
     }
+    if (const std::optional<QByteArray> record =
+            readBounded(folder, DataFiles::listRecord, DataFiles::listRecordMaxBytes))
+        list.record = parseListRecord(*record, *bytes);
+    if (list.record)
+        for (auto it = list.record->transitionalUntil.constBegin();
+             it != list.record->transitionalUntil.constEnd(); ++it)
+            if (it.key() <= list.rows.size())
+                list.rows[it.key() - 1].transitionalUntil = it.value();
     return list;
 }

@@ -1,6 +1,7 @@
 #include "convert/conversion.h"
 #include "data/datafiles.h"
 #include "data/displaylist.h"
+#include "data/listrecord.h"
 #include "data/rawlists.h"
 #include "data/textdecoding.h"
 #include "support/packages.h"
@@ -323,7 +324,8 @@ private slots:
                               "アラミスト点鼻液２７．５μｇ５６噴霧用",
                               "アラミスト点鼻液２７．５μｇ１２０噴霧用", "モーラステープ２０ｍｇ",
                               "モーラステープＬ４０ｍｇ", "ヒルドイドローション０．３％"}));
-        QCOMPARE(folder.files(), (QStringList{"iporg.csv", "ippan.csv", "senkou.csv"}));
+        QCOMPARE(folder.files(),
+                 (QStringList{"iporg.csv", "ippan-record.txt", "ippan.csv", "senkou.csv"}));
     }
 
     // The whole lists of 2025-08-14 as a spreadsheet saves them: the price
@@ -371,6 +373,52 @@ private slots:
                                   "モーラステープ２０ｍｇ", "ヒルドイドローション０．３％"})
             QVERIFY(displayLineFor(list, QString::fromUtf8(brand)).startsWith("【般】"));
         QCOMPARE(folder.files().filter(".ippan.csv"), QStringList());
+    }
+
+    // The record of the run, beside the list: when it ran, its sources, the
+    // master's date and the 経過措置 of the 75 brands whose listing ends on
+    // 2026-03-31. A run that keeps the old list keeps the old record.
+    void recordOfTheRun()
+    {
+        TestDataFolder folder;
+        folder.writePublishedWorkbooks();
+        const QDateTime now(QDate(2026, 12, 11), QTime(9, 30), Qt::OffsetFromUTC, 9 * 3600);
+        ReadLines read;
+        QVERIFY(runConversion(
+                    folder.dataFolder(), [](int, int) {}, &read, now)
+                    .completed());
+        const QByteArray list = folder.read(DataFiles::displayList);
+        QCOMPARE(list, fixtureFile("ippan-20250814.csv"));
+        const QByteArray recordText = folder.read(DataFiles::listRecord);
+        const std::optional<ListRecord> record = parseListRecord(recordText, list);
+        QVERIFY(record);
+        QCOMPARE(record->converted, now);
+        QCOMPARE(record->lines, 4243);
+        QCOMPARE(record->priceListSources,
+                 (QStringList{"tp20250814-01_01.xlsx", "tp20250814-01_02.xlsx",
+                              "tp20250814-01_03.xlsx"}));
+        QCOMPARE(record->masterSources, QStringList{"ippanmeishohoumaster_250814.xlsx"});
+        QCOMPARE(record->masterDate, QString("令和7年8月14日適用"));
+        QCOMPARE(record->transitionalUntil.size(), 75);
+        for (const QDate &until : record->transitionalUntil)
+            QCOMPARE(until, QDate(2026, 3, 31));
+        const QStringList lines = linesOf(list);
+        const int nerubon = int(lines.indexOf(QRegularExpression("^ネルボン錠５ｍｇ,.*"))) + 1;
+        QCOMPARE(record->transitionalUntil.value(nerubon), QDate(2026, 3, 31));
+
+        folder.remove("ippanmeishohoumaster_250814.xlsx");
+        QVERIFY(!Run(folder).outcome.completed());
+        QCOMPARE(folder.read(DataFiles::listRecord), recordText);
+        QCOMPARE(folder.read(DataFiles::displayList), list);
+
+        folder.writeRealLists();
+        QVERIFY(Run(folder).outcome.completed());
+        const std::optional<ListRecord> fromCsv = parseListRecord(
+            folder.read(DataFiles::listRecord), folder.read(DataFiles::displayList));
+        QVERIFY(fromCsv);
+        QCOMPARE(fromCsv->priceListSources, QStringList{"senkou.csv"});
+        QCOMPARE(fromCsv->masterSources, (QStringList{"iporg.csv", "reigai.csv"}));
+        QCOMPARE(fromCsv->masterDate, QString("令和7年8月14日適用"));
     }
 
     // Each list comes from one source: its CSV file where there is one, else

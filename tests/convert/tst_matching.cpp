@@ -75,6 +75,21 @@ QStringList literal(const QStringList &products, const QStringList &generics,
                            exceptions.isEmpty() ? QString() : exceptions.join('\n'));
 }
 
+// Whether both give each line the same brand record, whose 経過措置 the
+// display list's record keeps.
+bool sameBrandRecords(const QStringList &products, const QStringList &generics,
+                      const QStringList &exceptions = QStringList())
+{
+    QVector<int> literalPositions;
+    literalMatching(products, generics.join('\n'),
+                    exceptions.isEmpty() ? QString() : exceptions.join('\n'), &literalPositions);
+    const QStringList records = genericNameRecords(
+        Csv::readRecords(generics.join('\n'), 30000, DataFiles::maxCellChars).records);
+    const ExceptionCodes codes = exceptionCodesFrom(
+        Csv::readRecords(exceptions.join('\n'), 30000, DataFiles::maxCellChars).records);
+    return matchBrandsToGenerics(products, records, codes).brandPositions == literalPositions;
+}
+
 // Random lists over a small alphabet, so that repeats, stops of every kind,
 // duplicate and empty keys, quotes and exception codes all occur.
 QString pick(QRandomGenerator &random, const QStringList &choices)
@@ -292,6 +307,7 @@ private slots:
         QFETCH(QStringList, expected);
         QCOMPARE(fast(products, generics), expected);
         QCOMPARE(literal(products, generics), expected);
+        QVERIFY(sameBrandRecords(products, generics));
     }
 
     void exceptionCodes_data()
@@ -408,6 +424,8 @@ private slots:
                                     .arg(round)
                                     .arg(products.join('\n'), generics.join('\n'),
                                          exceptions.join('\n'))));
+            QVERIFY2(sameBrandRecords(products, generics, exceptions),
+                     qPrintable(QString("round %1").arg(round)));
         }
     }
 };

@@ -139,6 +139,54 @@ private slots:
         QVERIFY2(qAbs(list.rows.size() - rows) <= 1, qPrintable(QString::number(list.rows.size())));
     }
 
+    // The record beside the list gives its rows their 経過措置 dates; a
+    // record that is damaged, or of another list, is passed over and the
+    // list is shown as it is.
+    void recordBesideTheList_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("recorded");
+        QTest::newRow("the record of this list") << "" << true;
+        QTest::newRow("of another list") << "other list" << false;
+        QTest::newRow("not a record") << "garbage" << false;
+        QTest::newRow("cut short") << "cut" << false;
+        QTest::newRow("an unknown key and a bad date") << "unknown" << true;
+    }
+
+    void recordBesideTheList()
+    {
+        QFETCH(QString, damage);
+        QFETCH(bool, recorded);
+        const QByteArray list = "ネルボン錠５ｍｇ,【般】ニトラゼパム錠５ｍｇ\nA,a\n";
+        ListRecord record;
+        record.converted =
+            QDateTime(QDate(2026, 12, 11), QTime(9, 30), Qt::OffsetFromUTC, 9 * 3600);
+        record.masterDate = "令和7年8月14日適用";
+        record.priceListSources = QStringList{"tp20250814-01_01.xlsx"};
+        record.transitionalUntil.insert(1, QDate(2026, 3, 31));
+        QByteArray text = listRecordText(record, damage == "other list" ? "B,b\n" : list);
+        if (damage == "garbage")
+            text = QByteArray(300, '\x7f');
+        else if (damage == "cut")
+            text = text.left(text.indexOf("list-sha256"));
+        else if (damage == "unknown")
+            text += "colour\tblue\ntransitional\t2\tR8.3.31\n";
+        TestDataFolder folder;
+        folder.write(DataFiles::displayList, list);
+        folder.write(DataFiles::listRecord, text);
+
+        const DisplayList read = readDisplayList(folder.dataFolder());
+        QCOMPARE(read.rows.size(), 2);
+        QCOMPARE(bool(read.record), recorded);
+        QCOMPARE(read.rows.at(0).transitionalUntil, recorded ? QDate(2026, 3, 31) : QDate());
+        QCOMPARE(read.rows.at(1).transitionalUntil, QDate());
+        if (recorded) {
+            QCOMPARE(read.record->masterDate, QString("令和7年8月14日適用"));
+            QCOMPARE(read.record->converted, record.converted);
+            QCOMPARE(read.record->priceListSources, record.priceListSources);
+        }
+    }
+
     void missingFileIsNotOpened()
     {
         TestDataFolder folder;

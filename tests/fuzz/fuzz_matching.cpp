@@ -98,14 +98,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!exceptions.isNull())
         compareRecords(exceptions);
 
-    const QStringList fast =
-        matchBrandsToGenerics(
-            productLines,
-            genericNameRecords(Csv::readRecords(generics, 30000, DataFiles::maxCellChars).records),
-            exceptionCodesFrom(
-                Csv::readRecords(exceptions, 30000, DataFiles::maxCellChars).records))
-            .lines;
-    if (fast != literalMatching(productLines, generics, exceptions))
+    const MatchedLines fast = matchBrandsToGenerics(
+        productLines,
+        genericNameRecords(Csv::readRecords(generics, 30000, DataFiles::maxCellChars).records),
+        exceptionCodesFrom(Csv::readRecords(exceptions, 30000, DataFiles::maxCellChars).records));
+    QVector<int> literalPositions;
+    if (fast.lines != literalMatching(productLines, generics, exceptions, &literalPositions) ||
+        fast.brandPositions != literalPositions)
         std::abort();
     return 0;
 }

@@ -134,7 +134,7 @@ QVector<QStringList> literalRecords(const QString &text, int maxRecords)
 }
 
 QStringList literalMatching(const QStringList &productLines, const QString &genericListText,
-                            const QString &exceptionListText)
+                            const QString &exceptionListText, QVector<int> *brandPositions)
 {
     using namespace ProductField;
     const QString originator = QCoreApplication::translate("MainWindow", "先発品");
@@ -144,9 +144,11 @@ QStringList literalMatching(const QStringList &productLines, const QString &gene
     const QVector<QStringList> exceptions =
         exceptionListText.isNull() ? QVector<QStringList>() : literalRecords(exceptionListText);
     QStringList lines;
+    QVector<int> positions;
     const int n = productLines.size();
     int k = 1;
     while (k < n) {
+        const int brandAt = k;
         const QStringList brand = plainSplit(productLines.at(k));
         const bool brandRecord = flagged(brand) || field(brand, Category) == originator ||
                                  field(brand, Category) == quasiOriginator;
@@ -187,11 +189,15 @@ QStringList literalMatching(const QStringList &productLines, const QString &gene
             }
             const std::optional<QString> name = genericNameOf(brand, generics, exceptions);
             lines << field(brand, Brand) + "," + name.value_or("一般名なし");
+            positions << brandAt;
         } else if (brandRecord && field(brand, Category) == originator) {
             const std::optional<QString> name = genericNameOf(brand, generics, exceptions);
             lines << field(brand, Brand) + "," + name.value_or(noGenericProduct);
+            positions << brandAt;
         }
         ++k;
     }
+    if (brandPositions)
+        *brandPositions = positions;
     return lines;
 }

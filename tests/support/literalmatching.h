@@ -16,6 +16,8 @@ QVector<QStringList> literalRecords(const QString &text, int maxRecords = 30000)
 // generic-name list and of the exception list (a null text: no such file).
 // Every product line is split at every visit, every lookup is a first-match
 // scan of the generic-name records, every exception lookup a scan of the
-// exception records.
+// exception records. `brandPositions`, where given, gets the position of
+// each line's brand record.
 QStringList literalMatching(const QStringList &productLines, const QString &genericListText,
-                            const QString &exceptionListText = QString());
+                            const QString &exceptionListText = QString(),
+                            QVector<int> *brandPositions = nullptr);
