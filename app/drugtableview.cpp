@@ -64,6 +64,9 @@ void fillModel(QStandardItemModel *model, const QVector<DisplayRow> &rows)
         for (int row = 0; row < order.size(); ++row) {
             setCell(model, row, 0, order.at(row)->brand);
             setCell(model, row, 1, order.at(row)->generic);
+            if (order.at(row)->transitionalUntil.isValid())
+                model->setData(model->index(row, 0), order.at(row)->transitionalUntil,
+                               transitionalRole);
         }
     }
     if (!order.isEmpty())

@@ -2,6 +2,8 @@
 
 #include "data/displaylist.h"
 
+#include <QtGlobal>
+
 class QObject;
 class QStandardItemModel;
 class QTableView;
@@ -16,6 +18,9 @@ constexpr int columnCount = 2;
 constexpr int columnWidth = 250;
 constexpr int startupRowHeight = 25;
 constexpr int conversionRowHeight = 24;
+// A brand cell's 経過措置 date (a QDate), where it has one. (Qt::UserRole + 1
+// is the find's.)
+constexpr int transitionalRole = Qt::UserRole + 2;
 
 // A new model of minimumRows x columnCount empty cells with both header items.
 QStandardItemModel *createModel(QObject *parent);

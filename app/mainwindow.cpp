@@ -2,8 +2,10 @@
 #include "ui_mainwindow.h"
 
 #include "app/conversionstatus.h"
+#include "app/drugitemdelegate.h"
 #include "app/drugtableview.h"
 #include "app/findbar.h"
+#include "app/liststatus.h"
 #include "convert/conversion.h"
 #include "data/displaylist.h"
 
@@ -11,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -31,19 +34,8 @@ void showCheckMessage(int position, int commas)
     box.exec();
 }
 
-// Fills the model from the display list and sets up the view over it.
-// Returns the number of lines read, or nothing when the file cannot be
-// opened; then neither the model nor the view is touched.
-std::optional<int> showDisplayList(const DataFolder &folder, QTableView *view,
-                                   QStandardItemModel *model, int rowHeight)
-{
-    const DisplayList list = readDisplayList(folder);
-    if (!list.opened)
-        return std::nullopt;
-    DrugTableView::fillModel(model, list.rows);
-    DrugTableView::setupView(view, model, rowHeight);
-    return list.rows.size();
-}
+// How long the word on a copy stays before the list's text returns.
+constexpr int copiedStatusMs = 4000;
 
 constexpr int lookAheadRows = 15;
 
@@ -78,20 +70,29 @@ void copyToClipboard(const QString &text)
 }
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : MainWindow(DataFolder::standard(), parent) {}
+MainWindow::MainWindow(QWidget *parent)
+    : MainWindow(DataFolder::standard(), &QDateTime::currentDateTime, parent)
+{
+}
 
-MainWindow::MainWindow(const DataFolder &folder, QWidget *parent)
+MainWindow::MainWindow(const DataFolder &folder, std::function<QDateTime()> clock, QWidget *parent)
     : QMainWindow(parent), rowLimit(0), nextRow(0), ui(new Ui::MainWindow), model(nullptr),
-      dataFolder(folder)
+      dataFolder(folder), clock(std::move(clock)), listLabel(nullptr)
 {
     ui->setupUi(this);
     model = DrugTableView::createModel(this);
     // The find keeps its own connections; it belongs to the window.
     new FindBar(ui->tableView, model, ui->statusBar, this);
+    listLabel = new QLabel(ui->statusBar);
+    listLabel->setObjectName(QStringLiteral("listStatus"));
+    // It takes the room the bar has and never widens the window; where it
+    // is cut, its tooltip holds the whole text.
+    listLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->statusBar->addWidget(listLabel, 1);
+    ui->tableView->setItemDelegate(new DrugItemDelegate(this->clock, ui->tableView));
     // A missing display list leaves the view without a model: a blank table,
     // no message.
-    const std::optional<int> linesRead =
-        showDisplayList(dataFolder, ui->tableView, model, DrugTableView::startupRowHeight);
+    const std::optional<int> linesRead = showDisplayList(DrugTableView::startupRowHeight);
     if (!linesRead)
         return;
     nextRow = *linesRead;
@@ -106,7 +107,7 @@ MainWindow::~MainWindow()
 void MainWindow::on_pushButton_clicked()
 {
     ReadLines read;
-    const ConversionOutcome outcome = runConversion(dataFolder, showCheckMessage, &read);
+    const ConversionOutcome outcome = runConversion(dataFolder, showCheckMessage, &read, clock());
     if (read.productLines)
         productLines = std::move(*read.productLines);
     if (read.genericRecords)
@@ -114,9 +115,7 @@ void MainWindow::on_pushButton_clicked()
     // Every other ending keeps the old list on disk, so the table stays too.
     if (outcome.completed()) {
         DrugTableView::resetModel(model);
-        nextRow =
-            showDisplayList(dataFolder, ui->tableView, model, DrugTableView::conversionRowHeight)
-                .value_or(0);
+        nextRow = showDisplayList(DrugTableView::conversionRowHeight).value_or(0);
         rowLimit = model->rowCount();
     }
     // The whole text stays at hand where the status bar is too narrow for it.
@@ -203,16 +202,44 @@ void MainWindow::jumpToInitial(QString key)
         view->scrollTo(match, QAbstractItemView::PositionAtTop);
 }
 
+// Fills the model from the display list and sets up the view over it.
+// Returns the number of lines read, or nothing when the file cannot be
+// opened; then neither the model nor the view is touched.
+std::optional<int> MainWindow::showDisplayList(int rowHeight)
+{
+    const DisplayList list = readDisplayList(dataFolder);
+    if (!list.opened) {
+        listLabel->setText(noListStatus());
+        return std::nullopt;
+    }
+    DrugTableView::fillModel(model, list.rows);
+    DrugTableView::setupView(ui->tableView, model, rowHeight);
+    listLabel->setText(listStatus(list.rows.size(), list.record, clock().date()));
+    listLabel->setToolTip(listLabel->text());
+    return list.rows.size();
+}
+
+// The clipboard gets the text as it is; the status bar says what it got,
+// with the brand's 経過措置, so that a click on the wrong row is seen
+// before the name is pasted.
+void MainWindow::copyAndTell(const QModelIndex &index, const QString &text)
+{
+    copyToClipboard(text);
+    const QDate until =
+        index.column() == 0 ? index.data(DrugTableView::transitionalRole).toDate() : QDate();
+    ui->statusBar->showMessage(copiedStatus(text, until, clock().date()), copiedStatusMs);
+}
+
 // Loaded cells hold no comma, so both gestures copy the whole name.
 void MainWindow::on_tableView_clicked(const QModelIndex &index)
 {
     const QString text = cellText(index);
     const int comma = text.indexOf(QLatin1Char(','));
-    copyToClipboard(text.right(text.size() - comma - 1));
+    copyAndTell(index, text.right(text.size() - comma - 1));
 }
 
 void MainWindow::on_tableView_doubleClicked(const QModelIndex &index)
 {
     const QString text = cellText(index);
-    copyToClipboard(text.left(text.indexOf(QLatin1Char(','))));
+    copyAndTell(index, text.left(text.indexOf(QLatin1Char(','))));
 }

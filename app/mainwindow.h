@@ -2,10 +2,16 @@
 
 #include "data/datafolder.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
+class QLabel;
 class QStandardItemModel;
+struct DisplayList;
 
 namespace Ui
 {
@@ -15,13 +21,16 @@ class MainWindow;
 // The one window of the program and all of its state.
 //
 // Start-up reads the display list into `model`, which `tableView` shows
-// sorted by brand name, a row a line. "変換" hands the data folder to the
-// conversion, which reads the raw lists and replaces the display list only
-// with a complete new one; the window shows the new list and tells in the
-// status bar how the run ended. The index
+// sorted by brand name, a row a line, and the status bar tells which list
+// it is (how many names, of which master date, converted when). "変換"
+// hands the data folder to the conversion, which reads the raw lists and
+// replaces the display list and its record only with complete new ones;
+// the window shows the new list and tells in the status bar how the run
+// ended. The index
 // keyboard's 47 buttons jump through the table by initial; the find in the
 // status bar (FindBar, with its own connections) finds any part of a name;
-// a click on a cell copies its name to the clipboard.
+// a click on a cell copies its name to the clipboard and says so for a few
+// seconds.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -29,8 +38,12 @@ class MainWindow : public QMainWindow
 public:
     // The window on the program's data folder.
     explicit MainWindow(QWidget *parent = nullptr);
-    // The window on another folder, as tests and benchmarks make it.
-    explicit MainWindow(const DataFolder &folder, QWidget *parent = nullptr);
+    // The window on another folder and another clock (the time a run is
+    // recorded at, the day a list's age and a 経過措置 are judged on), as
+    // tests and benchmarks make it.
+    explicit MainWindow(const DataFolder &folder,
+                        std::function<QDateTime()> clock = &QDateTime::currentDateTime,
+                        QWidget *parent = nullptr);
     ~MainWindow() override;
 
 private slots:
@@ -92,6 +105,11 @@ private:
     // with `key` and scrolls so that the rows after it are in sight.
     void jumpToInitial(QString key);
 
+    // Loads the display list into the model and the view, and tells which
+    // list it is; the lines read, or nothing when there is no list.
+    std::optional<int> showDisplayList(int rowHeight);
+    void copyAndTell(const QModelIndex &index, const QString &text);
+
     // Tests read the state below through this class; it adds no member function.
     friend class MainWindowProbe;
 
@@ -107,4 +125,6 @@ private:
     QStringList productLines;
     QStringList lookupLines;
     DataFolder dataFolder; // where the display list and the raw lists are
+    std::function<QDateTime()> clock;
+    QLabel *listLabel; // the status bar's resting text: which list is shown
 };

@@ -27,7 +27,7 @@ QVector<DisplayRow> tenThousandRows()
     QVector<DisplayRow> rows;
     for (int i = 0; i < DataFiles::displayListMaxLines; ++i) {
         const QString &line = lines.at(i % lines.size());
-        rows.append({line.section(',', 0, 0), line.section(',', 1)});
+        rows.append({line.section(',', 0, 0), line.section(',', 1), QDate()});
     }
     return rows;
 }
