@@ -44,8 +44,9 @@ QString listStatus(int names, const std::optional<ListRecord> &record, const QDa
         text += translated("・一般名処方マスタ %1").arg(record->masterDate);
     if (record->converted.isValid())
         text += translated("（%1）").arg(conversionDay(record->converted));
+    // The word comes first: a narrow status bar cuts the end of the text.
     if (isOlderThanHalfAYear(parseJapaneseDate(record->masterDate), today))
-        text += translated("。半年以上前の一覧です。新しい一覧を「変換」してください");
+        text.prepend(translated("半年以上前の一覧です。新しい一覧を「変換」してください。"));
     return text;
 }
 

@@ -11,7 +11,7 @@
 
 // The list shown: the number of names and, where its record gives them, the
 // master's date and the day of the conversion (「4243 件・一般名処方マスタ
-// 令和7年8月14日適用（2026年12月11日 変換）」); with a word where the
+// 令和7年8月14日適用（2026年12月11日 変換）」), after a word where the
 // master's date is more than six months before `today`.
 QString listStatus(int names, const std::optional<ListRecord> &record, const QDate &today);
 

@@ -42,7 +42,9 @@ void readEntry(ListRecord &record, const QByteArray &key, const QString &value)
 QByteArray listRecordText(const ListRecord &record, const QByteArray &listBytes)
 {
     QByteArray text = firstLine + '\n';
-    text += line("converted", record.converted.toString(Qt::ISODate));
+    // With its offset from UTC, so that the moment reads the same anywhere.
+    const QDateTime converted = record.converted.toOffsetFromUtc(record.converted.offsetFromUtc());
+    text += line("converted", converted.toString(Qt::ISODate));
     text += line("lines", QString::number(record.lines));
     text += line("list-sha256", QString::fromLatin1(hashOf(listBytes)));
     for (const QString &source : record.priceListSources)

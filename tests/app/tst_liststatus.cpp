@@ -79,7 +79,7 @@ struct Shown {
 };
 
 const QString recorded = "2 件・一般名処方マスタ 令和7年8月14日適用（2026年12月11日 変換）";
-const QString outOfDate = "。半年以上前の一覧です。新しい一覧を「変換」してください";
+const QString outOfDate = "半年以上前の一覧です。新しい一覧を「変換」してください。";
 } // namespace
 
 class TestListStatus : public QObject
@@ -99,7 +99,7 @@ private slots:
         QTest::newRow("no record: the names only") << QDate(2026, 12, 11) << false << "2 件";
         QTest::newRow("six months after the master's date")
             << QDate(2026, 2, 14) << true << recorded;
-        QTest::newRow("a day more") << QDate(2026, 2, 15) << true << recorded + outOfDate;
+        QTest::newRow("a day more") << QDate(2026, 2, 15) << true << outOfDate + recorded;
     }
 
     void startupSaysWhichList()
@@ -171,13 +171,13 @@ private slots:
             QTest::mouseClick(window.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
             QVERIFY(window.statusBar()->currentMessage().startsWith("変換しました: 4243 件"));
             QCOMPARE(window.findChild<QLabel *>("listStatus")->text(),
-                     "4243 件・一般名処方マスタ 令和7年8月14日適用（2026年12月11日 変換）" +
-                         outOfDate);
+                     outOfDate +
+                         "4243 件・一般名処方マスタ 令和7年8月14日適用（2026年12月11日 変換）");
         }
         const QDateTime nextDay = converted.addDays(1);
         MainWindow window(folder.dataFolder(), [nextDay] { return nextDay; });
         QCOMPARE(window.findChild<QLabel *>("listStatus")->text(),
-                 "4243 件・一般名処方マスタ 令和7年8月14日適用（2026年12月11日 変換）" + outOfDate);
+                 outOfDate + "4243 件・一般名処方マスタ 令和7年8月14日適用（2026年12月11日 変換）");
         QStandardItemModel *model = MainWindowProbe(window).model();
         const QList<QStandardItem *> nerubon = model->findItems("ネルボン錠５ｍｇ");
         QCOMPARE(nerubon.size(), 1);
