@@ -43,17 +43,7 @@ start_program() {
     sleep 1
 }
 
-clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null || true; }
-
-expect_clipboard() { # expected text, what was done
-    local actual=""
-    for _ in $(seq 50); do
-        actual=$(clipboard)
-        [ "$actual" = "$1" ] && return 0
-        sleep 0.2
-    done
-    fail "$2: clipboard holds '$actual', expected '$1'"
-}
+source "$(dirname "$0")/clipboard.sh"
 
 # The layout of the window, as in e2e.sh: "ネ" at (250, 579), "変換" at
 # (487, 4), the top row after a jump centred at y = 67.

@@ -48,17 +48,7 @@ fail() {
     exit 1
 }
 
-clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null || true; }
-
-expect_clipboard() { # expected text, what was done
-    local actual=""
-    for _ in $(seq 50); do
-        actual=$(clipboard)
-        [ "$actual" = "$1" ] && return 0
-        sleep 0.1
-    done
-    fail "$2: clipboard holds '$actual', expected '$1'"
-}
+source "$(dirname "$0")/clipboard.sh"
 
 # Fixed layout: the "ネ" button is 40x40 at (250, 579), "変換" 71x21 at
 # (487, 4). The table's rows start below its header at y = 55, so after a
